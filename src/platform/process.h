@@ -1,0 +1,19 @@
+// Facts about the running process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vexmora {
+
+// The id of the calling thread, as a 32-bit value.
+std::uint32_t CurrentThreadId();
+
+// Milliseconds since an arbitrary fixed point (system start on Windows), wrapping at 2^32.
+std::uint32_t TickCountMs();
+
+// The command line of the process as one string: on Windows exactly what GetCommandLineW
+// returns; on POSIX the arguments joined by spaces, those containing a space in double quotes.
+std::u16string ProcessCommandLine();
+
+}  // namespace vexmora

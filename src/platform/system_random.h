@@ -1,0 +1,36 @@
+// The operating system's cryptographic random source.
+//
+// Open() acquires the source once; Fill() asks it for bytes. On Windows this is CryptoAPI
+// (CryptAcquireContextA with PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT, then
+// CryptGenRandom); on POSIX it is getrandom(2).
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace vexmora {
+
+class SystemRandomSource {
+public:
+    SystemRandomSource() = default;
+    ~SystemRandomSource();
+    SystemRandomSource(const SystemRandomSource&) = delete;
+    SystemRandomSource& operator=(const SystemRandomSource&) = delete;
+
+    // Acquires the source if it is not open yet. Returns whether it is open now.
+    bool Open();
+    // Releases the source; Fill() fails until the next Open().
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    // Fills all of destination. Returns false, with destination left untouched, when the
+    // source is not open; returns false when the system fails part way (the contents of
+    // destination are then unspecified and must not be used).
+    bool Fill(std::span<std::uint8_t> destination);
+
+private:
+    std::uintptr_t handle_ = 0;
+    bool open_ = false;
+};
+
+}  // namespace vexmora

@@ -1,0 +1,42 @@
+// Small helpers shared by the unit tests.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexmora::test {
+
+inline std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+// Deterministic pseudo-random bytes for test data (not the program's generator).
+inline std::vector<std::uint8_t> TestData(std::size_t size, std::uint32_t seed = 1) {
+    std::mt19937 engine(seed);
+    std::vector<std::uint8_t> data(size);
+    for (auto& b : data) {
+        b = static_cast<std::uint8_t>(engine());
+    }
+    return data;
+}
+
+// Random cut points that split `size` bytes into pieces (empty pieces included).
+inline std::vector<std::size_t> RandomSplit(std::size_t size, std::mt19937& engine) {
+    std::vector<std::size_t> pieces;
+    std::size_t left = size;
+    while (left > 0) {
+        std::size_t piece = std::uniform_int_distribution<std::size_t>(0, std::min<std::size_t>(left, 70))(engine);
+        if (engine() % 7 == 0) {
+            piece = std::min<std::size_t>(left, engine() % 4000);
+        }
+        pieces.push_back(piece);
+        left -= piece;
+    }
+    return pieces;
+}
+
+}  // namespace vexmora::test
