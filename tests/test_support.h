@@ -29,7 +29,8 @@ inline std::vector<std::size_t> RandomSplit(std::size_t size, std::mt19937& engi
     std::vector<std::size_t> pieces;
     std::size_t left = size;
     while (left > 0) {
-        std::size_t piece = std::uniform_int_distribution<std::size_t>(0, std::min<std::size_t>(left, 70))(engine);
+        std::size_t piece =
+            std::uniform_int_distribution<std::size_t>(0, std::min<std::size_t>(left, 70))(engine);
         if (engine() % 7 == 0) {
             piece = std::min<std::size_t>(left, engine() % 4000);
         }

@@ -80,7 +80,8 @@ std::vector<std::uint8_t> FromHex(std::string_view hex) {
     }
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+        bytes.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
     }
     return bytes;
 }

@@ -1,3 +1,5 @@
 #include "app/program.h"
 
-int main() { return vexmora::RunProgram(); }
+int main() {
+    return vexmora::RunProgram();
+}

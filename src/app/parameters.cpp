@@ -6,7 +6,7 @@ namespace vexmora {
 namespace {
 
 class Splitter {
-public:
+  public:
     explicit Splitter(std::u16string_view line) : line_(line.substr(0, line.find(u'\0'))) {}
 
     // Moves to the next token; false at the end of the line.
@@ -32,7 +32,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::u16string_view line_;
     std::size_t at_ = 0;
 };
@@ -63,8 +63,12 @@ std::u16string ParameterAt(std::u16string_view commandLine, int index) {
     return {};
 }
 
-int ParameterCount() { return ParameterCount(ProcessCommandLine()); }
+int ParameterCount() {
+    return ParameterCount(ProcessCommandLine());
+}
 
-std::u16string ParameterAt(int index) { return ParameterAt(ProcessCommandLine(), index); }
+std::u16string ParameterAt(int index) {
+    return ParameterAt(ProcessCommandLine(), index);
+}
 
 }  // namespace vexmora

@@ -23,7 +23,9 @@ constexpr std::array<std::uint8_t, 256> MakeDecodingTable() {
 
 constexpr std::array<std::uint8_t, 256> kDecodingTable = MakeDecodingTable();
 
-constexpr bool IsSkippedWhitespace(char c) { return c == '\t' || c == '\n' || c == '\r'; }
+constexpr bool IsSkippedWhitespace(char c) {
+    return c == '\t' || c == '\n' || c == '\r';
+}
 
 void Terminate(std::span<char> output, std::size_t at) {
     if (at < output.size()) {
@@ -49,8 +51,8 @@ std::size_t Base64Encode(std::span<const std::uint8_t> input, std::span<char> ou
     std::size_t at = 0;
     std::size_t i = 0;
     for (; i + 3 <= input.size(); i += 3) {
-        const std::uint32_t v = (std::uint32_t{input[i]} << 16) |
-                                (std::uint32_t{input[i + 1]} << 8) | input[i + 2];
+        const std::uint32_t v =
+            (std::uint32_t{input[i]} << 16) | (std::uint32_t{input[i + 1]} << 8) | input[i + 2];
         output[at++] = alphabet[v >> 18];
         output[at++] = alphabet[(v >> 12) & 0x3F];
         output[at++] = alphabet[(v >> 6) & 0x3F];

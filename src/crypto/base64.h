@@ -22,9 +22,13 @@ inline constexpr int Base64Url = 0x10;        // "-" and "_" for 62 and 63
 inline constexpr int Base64NoPadding = 0x20;  // no "=" characters
 
 // Output space the encoder needs for n bytes, terminator included: 4 * ceil(n / 3) + 1.
-constexpr std::size_t Base64EncodedCapacity(std::size_t n) { return 4 * ((n + 2) / 3) + 1; }
+constexpr std::size_t Base64EncodedCapacity(std::size_t n) {
+    return 4 * ((n + 2) / 3) + 1;
+}
 // Output space the decoder needs for n characters, terminator included: 3 * floor(n / 4) + 1.
-constexpr std::size_t Base64DecodedCapacity(std::size_t n) { return 3 * (n / 4) + 1; }
+constexpr std::size_t Base64DecodedCapacity(std::size_t n) {
+    return 3 * (n / 4) + 1;
+}
 
 // Returns the characters written (4 * ceil(n / 3) with padding). Flags other than the two above
 // are ignored. When output is smaller than Base64EncodedCapacity(input.size()), writes only a

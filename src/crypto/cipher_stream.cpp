@@ -28,8 +28,12 @@ std::size_t PaddingLength(std::span<const std::uint8_t, kBlock> last) {
 
 }  // namespace
 
-int KeyBits() { return g_keyBits; }
-void SetKeyBits(int bits) { g_keyBits = bits; }
+int KeyBits() {
+    return g_keyBits;
+}
+void SetKeyBits(int bits) {
+    g_keyBits = bits;
+}
 
 CipherParams DefaultCipherParams() {
     CipherParams params;
@@ -57,12 +61,13 @@ std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> k
     return stream;
 }
 
-std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key,
-                                                 int direction) {
+std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key, int direction) {
     return CreateCipherStream(key, direction, DefaultCipherParams());
 }
 
-void FreeCipherStream(std::unique_ptr<CipherStream>& stream) { stream.reset(); }
+void FreeCipherStream(std::unique_ptr<CipherStream>& stream) {
+    stream.reset();
+}
 
 std::int64_t UpdateCipherStream(CipherStream& stream, std::span<const std::uint8_t> input,
                                 std::span<std::uint8_t> output, bool final) {
@@ -106,8 +111,8 @@ std::int64_t CipherStream::Update(std::span<const std::uint8_t> input,
 
     // Set-up. A decrypting CBC stream without an explicit IV first collects 16 IV bytes.
     if (engine_ == kNoAes) {
-        const bool ivFromInput = params_.chainingMode == kChainingCbc && direction_ == kDecrypt &&
-                                 !params_.explicitIv;
+        const bool ivFromInput =
+            params_.chainingMode == kChainingCbc && direction_ == kDecrypt && !params_.explicitIv;
         if (!ivFromInput) {
             if (!StartEngine(output, count)) {
                 return -1;

@@ -44,12 +44,12 @@ CipherParams DefaultCipherParams();
 
 // One stream; create it with CreateCipherStream. Not copyable.
 class CipherStream {
-public:
+  public:
     CipherStream(const CipherStream&) = delete;
     CipherStream& operator=(const CipherStream&) = delete;
     ~CipherStream();
 
-private:
+  private:
     CipherStream() = default;
     std::int64_t Update(std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                         bool final);
@@ -77,8 +77,7 @@ private:
 // not 128, 192 or 256, or key holds fewer bytes than the key size needs.
 std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key, int direction,
                                                  const CipherParams& params);
-std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key,
-                                                 int direction);
+std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key, int direction);
 
 // Processes input into the start of output and returns the bytes written there.
 //

@@ -74,16 +74,24 @@ void RandomBytes(RandomState& state, std::span<std::uint8_t> destination) {
     }
 }
 
-void SeedRandom(std::uint32_t seed) { SeedRandom(ProcessRandom(), seed); }
+void SeedRandom(std::uint32_t seed) {
+    SeedRandom(ProcessRandom(), seed);
+}
 
-void RandomBytes(std::span<std::uint8_t> destination) { RandomBytes(ProcessRandom(), destination); }
+void RandomBytes(std::span<std::uint8_t> destination) {
+    RandomBytes(ProcessRandom(), destination);
+}
 
-bool OpenSystemRandom() { return ProcessSystemRandom().Open(); }
+bool OpenSystemRandom() {
+    return ProcessSystemRandom().Open();
+}
 
 bool SystemRandomBytes(std::span<std::uint8_t> destination) {
     return ProcessSystemRandom().Fill(destination);
 }
 
-void CloseSystemRandom() { ProcessSystemRandom().Close(); }
+void CloseSystemRandom() {
+    ProcessSystemRandom().Close();
+}
 
 }  // namespace vexmora

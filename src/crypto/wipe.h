@@ -40,7 +40,7 @@ using SecretBytes = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;
 // A fixed-size secret that wipes itself when it goes away. Copies wipe themselves too.
 template <std::size_t N>
 class SecretArray {
-public:
+  public:
     SecretArray() = default;
     SecretArray(const SecretArray&) = default;
     SecretArray& operator=(const SecretArray&) = default;
@@ -55,7 +55,7 @@ public:
     std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
     friend bool operator==(const SecretArray&, const SecretArray&) = default;
 
-private:
+  private:
     std::array<std::uint8_t, N> bytes_{};
 };
 

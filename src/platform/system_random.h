@@ -11,7 +11,7 @@
 namespace vexmora {
 
 class SystemRandomSource {
-public:
+  public:
     SystemRandomSource() = default;
     ~SystemRandomSource();
     SystemRandomSource(const SystemRandomSource&) = delete;
@@ -28,7 +28,7 @@ public:
     // destination are then unspecified and must not be used).
     bool Fill(std::span<std::uint8_t> destination);
 
-private:
+  private:
     std::uintptr_t handle_ = 0;
     bool open_ = false;
 };

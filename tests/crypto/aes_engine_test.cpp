@@ -21,7 +21,7 @@ constexpr std::uint32_t kEcbEncrypt = kEncrypt + kChainingEcb;  // 10
 
 // An engine instance that finishes itself.
 class Instance {
-public:
+  public:
     Instance(const Bytes& key, const Bytes& iv, std::uint32_t flags) {
         std::array<std::uint8_t, 16> ivBlock{};
         std::copy_n(iv.begin(), std::min<std::size_t>(iv.size(), 16), ivBlock.begin());
@@ -38,7 +38,7 @@ public:
         return out;
     }
 
-private:
+  private:
     AesHandle handle_ = kNoAes;
 };
 
@@ -52,8 +52,8 @@ std::vector<Vector> Vectors() {
     std::vector<Vector> vectors;
     for (auto& r : test::VectorRecords("aes_vectors")) {
         vectors.push_back({r["name"], r["mode"] == "CBC", FromHex(r["key"]),
-                           r.count("iv") ? FromHex(r["iv"]) : Bytes(16),
-                           FromHex(r["plaintext"]), FromHex(r["ciphertext"])});
+                           r.count("iv") ? FromHex(r["iv"]) : Bytes(16), FromHex(r["plaintext"]),
+                           FromHex(r["ciphertext"])});
     }
     return vectors;
 }
@@ -132,7 +132,8 @@ TEST(AesEngine, RejectedCallsWriteNothing) {
     // Output shorter than the input.
     EXPECT_EQ(AesStreamAdd(valid.handle(), in, std::span(out).first(63)), 0u);
     // Overlapping buffers, in place included.
-    EXPECT_EQ(AesStreamAdd(valid.handle(), std::span(in).first(32), std::span(in).subspan(16, 32)), 0u);
+    EXPECT_EQ(AesStreamAdd(valid.handle(), std::span(in).first(32), std::span(in).subspan(16, 32)),
+              0u);
     EXPECT_EQ(AesStreamAdd(valid.handle(), in, in), 0u);
     EXPECT_EQ(out, Bytes(64, 0xEE));
     EXPECT_EQ(in, test::TestData(64));

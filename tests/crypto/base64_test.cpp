@@ -91,10 +91,10 @@ TEST(Base64, DecoderRules) {
         {"Zm9v\r\nYmFy", 6, "666f6f626172"},
         {"\nZm9v", 3, "666f6f"},
         {"\t\r\n Zm9", 3, "0199bd"},  // a space is an ordinary (zero) character
-        {"Zm9v\n", 0, ""},             // whitespace after the last quantum
-        {"Zm9", 0, ""},                // truncated quantum
-        {"Zm9vYg", 0, ""},             // six characters
-        {"Zm\r\n9v", 0, ""},           // whitespace inside a quantum counts, two remain
+        {"Zm9v\n", 0, ""},            // whitespace after the last quantum
+        {"Zm9", 0, ""},               // truncated quantum
+        {"Zm9vYg", 0, ""},            // six characters
+        {"Zm\r\n9v", 0, ""},          // whitespace inside a quantum counts, two remain
         {"-_8=", 2, "fbff"},
         {"+/8=", 2, "fbff"},
         {"+_-/", 3, "fbffbf"},  // alphabets mixed within one text

@@ -31,7 +31,7 @@ struct StreamRun {
 };
 
 StreamRun Stream(int direction, const Bytes& input, const std::vector<std::size_t>& pieces,
-           const CipherParams& params, const Bytes& key = kKey) {
+                 const CipherParams& params, const Bytes& key = kKey) {
     auto stream = CreateCipherStream(key, direction, params);
     EXPECT_NE(stream, nullptr);
     StreamRun run;
@@ -40,7 +40,8 @@ StreamRun Stream(int direction, const Bytes& input, const std::vector<std::size_
         const bool final = i == pieces.size();
         const std::size_t size = final ? input.size() - at : pieces[i];
         Bytes out(size + 32);
-        std::int64_t n = UpdateCipherStream(*stream, std::span(input).subspan(at, size), out, final);
+        std::int64_t n =
+            UpdateCipherStream(*stream, std::span(input).subspan(at, size), out, final);
         run.counts.push_back(n);
         run.lastCount = n;
         if (n > 0) {
@@ -103,8 +104,8 @@ TEST(CipherStream, DecryptionAssemblesTheIvAcrossCalls) {
     const Bytes container = Encrypt(plain);
     const StreamRun run = Stream(kDecrypt, container, {1, 20}, DefaultCipherParams());
     EXPECT_EQ(run.output, plain);
-    EXPECT_EQ(run.counts[0], 0);   // still collecting the IV
-    EXPECT_EQ(run.counts[1], 0);   // IV complete, 5 bytes wait for a block
+    EXPECT_EQ(run.counts[0], 0);  // still collecting the IV
+    EXPECT_EQ(run.counts[1], 0);  // IV complete, 5 bytes wait for a block
 }
 
 TEST(CipherStream, ThirtyTwoByteContainersGiveSixteenMinusPadBytes) {
@@ -142,23 +143,26 @@ TEST(CipherStream, MalformedPaddingIsRejected) {
         return b;
     };
     const std::vector<Bytes> bad = {
-        block({0x00}),                    // pad value 0
-        block({0x11}),                    // pad value 17
-        block({0xFF}),                    // pad value 255
-        block({0x03, 0x02, 0x03}),        // pad bytes differ
-        block({0x02, 0x03, 0x03}),        // one pad byte short
-        Bytes(16, 0x11),                  // 17 everywhere
-        block({0x0F, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10,
-               0x10, 0x10, 0x10}),        // 16 claimed, first byte differs
+        block({0x00}),              // pad value 0
+        block({0x11}),              // pad value 17
+        block({0xFF}),              // pad value 255
+        block({0x03, 0x02, 0x03}),  // pad bytes differ
+        block({0x02, 0x03, 0x03}),  // one pad byte short
+        Bytes(16, 0x11),            // 17 everywhere
+        block({0x0F, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10,
+               0x10, 0x10}),  // 16 claimed, first byte differs
     };
     for (const Bytes& last : bad) {
-        EXPECT_EQ(Stream(kDecrypt, ContainerEndingIn(last), {}, DefaultCipherParams()).lastCount, -1)
+        EXPECT_EQ(Stream(kDecrypt, ContainerEndingIn(last), {}, DefaultCipherParams()).lastCount,
+                  -1)
             << test::ToHex(last);
     }
-    const StreamRun full = Stream(kDecrypt, ContainerEndingIn(Bytes(16, 0x10)), {}, DefaultCipherParams());
+    const StreamRun full =
+        Stream(kDecrypt, ContainerEndingIn(Bytes(16, 0x10)), {}, DefaultCipherParams());
     EXPECT_EQ(full.lastCount, 16);  // the first block only
     EXPECT_EQ(full.output, test::TestData(16, 11));
-    const StreamRun one = Stream(kDecrypt, ContainerEndingIn(block({0x01})), {}, DefaultCipherParams());
+    const StreamRun one =
+        Stream(kDecrypt, ContainerEndingIn(block({0x01})), {}, DefaultCipherParams());
     EXPECT_EQ(one.lastCount, 31);
 }
 

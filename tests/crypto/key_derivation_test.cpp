@@ -18,14 +18,16 @@ TEST(DeriveKey, IsSha256OfThePasswordsUtf8BytesWithoutTerminator) {
     EXPECT_EQ(KeyHex(u""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(KeyHex(u"abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     // A with diaeresis is the two bytes C3 84.
-    EXPECT_EQ(KeyHex(u"\u00C4"), "2fe5ca1c1a3d50bd92f1d3cf6da34ceddabe02022b2a0183ab0b805ada6f787a");
+    EXPECT_EQ(KeyHex(u"\u00C4"),
+              "2fe5ca1c1a3d50bd92f1d3cf6da34ceddabe02022b2a0183ab0b805ada6f787a");
     // Non-ASCII letters and a character beyond U+FFFF (a surrogate pair in memory).
     EXPECT_EQ(KeyHex(u"P\u00E4ssw\u00F6rd \U0001F600"),
               "7a51761db4c1090f835365979f7c0737eb6bd6e1cac8f4c102e6d7c36f683a2f");
 }
 
 TEST(DeriveKey, UnpairedSurrogateIsHashedAsReplacementCharacter) {
-    const std::string replacement = "83d544ccc223c057d2bf80d3f2a32982c32c3c0db8e2674820da5064783fb097";
+    const std::string replacement =
+        "83d544ccc223c057d2bf80d3f2a32982c32c3c0db8e2674820da5064783fb097";
     EXPECT_EQ(KeyHex(std::u16string(1, char16_t{0xD800})), replacement);
     EXPECT_EQ(KeyHex(std::u16string(1, char16_t{0xDC00})), replacement);
 }

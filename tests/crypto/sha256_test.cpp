@@ -12,7 +12,9 @@ using test::Bytes;
 using test::FromHex;
 using test::ToHex;
 
-std::string Hex(const Sha256Digest& digest) { return ToHex({digest.begin(), digest.end()}); }
+std::string Hex(const Sha256Digest& digest) {
+    return ToHex({digest.begin(), digest.end()});
+}
 
 struct Vector {
     std::vector<std::uint8_t> message;
@@ -22,7 +24,8 @@ struct Vector {
 std::vector<Vector> Vectors() {
     std::vector<Vector> vectors;
     for (const auto& fields : test::VectorLines("sha256_vectors")) {
-        std::vector<std::uint8_t> unit = fields[0] == "-" ? std::vector<std::uint8_t>{} : FromHex(fields[0]);
+        std::vector<std::uint8_t> unit =
+            fields[0] == "-" ? std::vector<std::uint8_t>{} : FromHex(fields[0]);
         std::vector<std::uint8_t> message;
         for (long i = 0; i < std::stol(fields[1]); ++i) {
             message.insert(message.end(), unit.begin(), unit.end());

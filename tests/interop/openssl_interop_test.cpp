@@ -20,10 +20,13 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 class OpensslInterop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         OpenSystemRandom();
-        dir_ = fs::temp_directory_path() / ("vexmora-interop-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        dir_ = fs::temp_directory_path() /
+               ("vexmora-interop-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         fs::create_directories(dir_);
         if (std::system("openssl version > /dev/null 2>&1") != 0) {
             GTEST_SKIP() << "openssl command not available";
@@ -34,8 +37,9 @@ protected:
     fs::path Path(const char* name) const { return dir_ / name; }
 
     static void Write(const fs::path& path, const Bytes& data) {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                    static_cast<std::streamsize>(data.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data.data()),
+                   static_cast<std::streamsize>(data.size()));
     }
     static Bytes Read(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);

@@ -9,9 +9,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::string Utf8Hex(std::u16string_view text) { return test::ToHex(Utf16ToUtf8(text)); }
+std::string Utf8Hex(std::u16string_view text) {
+    return test::ToHex(Utf16ToUtf8(text));
+}
 
-std::u16string FromUtf8(const Bytes& bytes) { return Utf8ToUtf16(bytes); }
+std::u16string FromUtf8(const Bytes& bytes) {
+    return Utf8ToUtf16(bytes);
+}
 
 TEST(TextConversion, Utf16ToUtf8) {
     EXPECT_EQ(Utf8Hex(u""), "");
@@ -46,7 +50,8 @@ TEST(TextConversion, InvalidUtf8BecomesReplacementCharacters) {
 
 TEST(TextConversion, RoundTripOfEveryPlane) {
     std::u16string text;
-    for (char32_t c : {0x24u, 0xA3u, 0x418u, 0x939u, 0x20ACu, 0xD55Cu, 0xFFFDu, 0x10348u, 0x1F600u}) {
+    for (char32_t c :
+         {0x24u, 0xA3u, 0x418u, 0x939u, 0x20ACu, 0xD55Cu, 0xFFFDu, 0x10348u, 0x1F600u}) {
         if (c < 0x10000) {
             text.push_back(static_cast<char16_t>(c));
         } else {

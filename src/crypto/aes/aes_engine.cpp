@@ -187,8 +187,12 @@ std::size_t AesStreamAdd(AesHandle instance, std::span<const std::uint8_t> input
     return state.add(state, input, output.first(input.size()));
 }
 
-void AesStreamFinish(AesHandle instance) { Instances().instances.erase(instance); }
+void AesStreamFinish(AesHandle instance) {
+    Instances().instances.erase(instance);
+}
 
-const char* AesImplementationName() { return aes::TableBackend().name; }
+const char* AesImplementationName() {
+    return aes::TableBackend().name;
+}
 
 }  // namespace vexmora

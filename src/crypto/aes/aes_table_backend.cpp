@@ -8,7 +8,9 @@
 namespace vexmora::aes {
 namespace {
 
-std::uint32_t Load(const std::uint8_t* p) { return Word(p[0], p[1], p[2], p[3]); }
+std::uint32_t Load(const std::uint8_t* p) {
+    return Word(p[0], p[1], p[2], p[3]);
+}
 
 void Store(std::uint8_t* p, std::uint32_t w) {
     p[0] = static_cast<std::uint8_t>(w >> 24);
@@ -116,6 +118,8 @@ constexpr Backend kTableBackend = {"table", EcbEncrypt, EcbDecrypt, CbcEncrypt, 
 
 }  // namespace
 
-const Backend& TableBackend() { return kTableBackend; }
+const Backend& TableBackend() {
+    return kTableBackend;
+}
 
 }  // namespace vexmora::aes

@@ -10,7 +10,9 @@
 
 namespace vexmora {
 
-std::uint32_t CurrentThreadId() { return static_cast<std::uint32_t>(gettid()); }
+std::uint32_t CurrentThreadId() {
+    return static_cast<std::uint32_t>(gettid());
+}
 
 std::uint32_t TickCountMs() {
     timespec now{};

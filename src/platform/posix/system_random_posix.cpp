@@ -6,7 +6,9 @@
 
 namespace vexmora {
 
-SystemRandomSource::~SystemRandomSource() { Close(); }
+SystemRandomSource::~SystemRandomSource() {
+    Close();
+}
 
 bool SystemRandomSource::Open() {
     if (!open_) {
@@ -17,7 +19,9 @@ bool SystemRandomSource::Open() {
     return open_;
 }
 
-void SystemRandomSource::Close() { open_ = false; }
+void SystemRandomSource::Close() {
+    open_ = false;
+}
 
 bool SystemRandomSource::Fill(std::span<std::uint8_t> destination) {
     if (!open_) {

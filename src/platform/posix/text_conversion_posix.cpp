@@ -7,8 +7,12 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Reads one code point at text[i], advancing i. An unpaired surrogate reads as U+FFFD.
 char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
@@ -99,13 +103,17 @@ std::u16string Utf8ToUtf16(std::span<const std::uint8_t> bytes) {
         } else if (lead >= 0xE0 && lead <= 0xEF) {
             needed = 2;
             c = lead & 0x0F;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;  // no surrogates
+            if (lead == 0xE0)
+                low = 0xA0;
+            if (lead == 0xED)
+                high = 0x9F;  // no surrogates
         } else if (lead >= 0xF0 && lead <= 0xF4) {
             needed = 3;
             c = lead & 0x07;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+            if (lead == 0xF0)
+                low = 0x90;
+            if (lead == 0xF4)
+                high = 0x8F;  // nothing above U+10FFFF
         } else {
             out.push_back(kReplacement);
             continue;

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -7,7 +7,9 @@
 
 namespace vexmora {
 
-SystemRandomSource::~SystemRandomSource() { Close(); }
+SystemRandomSource::~SystemRandomSource() {
+    Close();
+}
 
 bool SystemRandomSource::Open() {
     if (!open_) {

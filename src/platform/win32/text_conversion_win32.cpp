@@ -61,9 +61,13 @@ std::u16string ToUtf16(UINT codePage, std::span<const std::uint8_t> bytes, EndOf
 
 }  // namespace
 
-std::vector<std::uint8_t> Utf16ToUtf8(std::u16string_view text) { return FromUtf16(CP_UTF8, text); }
+std::vector<std::uint8_t> Utf16ToUtf8(std::u16string_view text) {
+    return FromUtf16(CP_UTF8, text);
+}
 
-std::vector<std::uint8_t> Utf16ToAnsi(std::u16string_view text) { return FromUtf16(CP_ACP, text); }
+std::vector<std::uint8_t> Utf16ToAnsi(std::u16string_view text) {
+    return FromUtf16(CP_ACP, text);
+}
 
 std::u16string Utf8ToUtf16(std::span<const std::uint8_t> bytes) {
     // Back off over continuation bytes so that no sequence is cut in two.
