@@ -1,5 +1,7 @@
 #include "app/program.h"
+#include "platform/process.h"
 
 int main() {
-    return vexmora::RunProgram();
+    auto toolkit = vexmora::CreatePlatformToolkit();
+    return vexmora::RunProgram(*toolkit, vexmora::ProcessCommandLine());
 }

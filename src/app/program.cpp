@@ -1,17 +1,44 @@
 #include "app/program.h"
 
-#include "app/parameters.h"
+#include "app/mode.h"
 #include "crypto/cipher_stream.h"
+#include "crypto/key_derivation.h"
 #include "crypto/random.h"
+#include "jobs/file_job.h"
+#include "ui/dpi.h"
+#include "ui/progress_window.h"
 
 namespace vexmora {
 
-int RunProgram() {
-    // IVs come from the system source; it must be open before the first cipher stream.
+int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
+    // The DPI scale must be known before the first window, the key size and the system random
+    // source before the first cipher stream.
+    InitDpiScaling(toolkit);
     OpenSystemRandom();
     SetKeyBits(256);
-    // The file-job and window modes join here as they land; until then the program only starts.
-    return 0;
+
+    const Mode mode = ChooseMode(commandLine);
+    switch (mode.kind) {
+        case ModeKind::FileJob:
+            return RunCommandLineJob(toolkit, mode.job.password, mode.job.direction, mode.job.input,
+                                     mode.job.output);
+        case ModeKind::Nothing:
+            return kExitNotUnderstood;
+        case ModeKind::Window:
+            break;
+    }
+    return RunWindowMode(toolkit);
+}
+
+int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direction,
+                      std::u16string_view inputPath, std::u16string_view outputPath) {
+    std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
+    const Key key = DeriveKey(password, TextFormat::Utf8);
+    const int result = RunFileJob(key.span(), direction, inputPath, outputPath,
+                                  [&](std::int64_t done, std::int64_t total) {
+                                      return ProgressCallback(*window, done, total);
+                                  });
+    return result == 1 ? kExitSuccess : kExitJobFailed;
 }
 
 }  // namespace vexmora

@@ -1,9 +1,27 @@
 // The process entry, shared by both modes.
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include "toolkit/toolkit.h"
+
 namespace vexmora {
 
-// Runs start-up and the mode the command line selects; returns the process exit code.
-int RunProgram();
+// Process exit codes.
+inline constexpr int kExitSuccess = 0;        // a job that succeeded, and window mode
+inline constexpr int kExitJobFailed = 1;      // a job that failed or was cancelled
+inline constexpr int kExitNotUnderstood = 2;  // a file-job command line that fits no form
+
+// Start-up (DPI scaling, the system random source, the key size), then the mode the command line
+// selects. Returns the exit code.
+int RunProgram(Toolkit& toolkit, std::u16string_view commandLine);
+
+// One file job with the progress window. Returns kExitSuccess or kExitJobFailed.
+int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direction,
+                      std::u16string_view inputPath, std::u16string_view outputPath);
+
+// The main window and its event loop, until the window is closed. Returns kExitSuccess.
+int RunWindowMode(Toolkit& toolkit);
 
 }  // namespace vexmora

@@ -12,6 +12,9 @@ std::uint32_t CurrentThreadId();
 // Milliseconds since an arbitrary fixed point (system start on Windows), wrapping at 2^32.
 std::uint32_t TickCountMs();
 
+// The full path of the running executable.
+std::u16string ProgramPath();
+
 // The command line of the process as one string: on Windows exactly what GetCommandLineW
 // returns; on POSIX the arguments joined by spaces, those containing a space in double quotes.
 std::u16string ProcessCommandLine();

@@ -1,6 +1,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -45,6 +46,17 @@ std::u16string ProcessCommandLine() {
     }
     auto bytes = reinterpret_cast<const std::uint8_t*>(line.data());
     return Utf8ToUtf16({bytes, line.size()});
+}
+
+}  // namespace vexmora
+
+namespace vexmora {
+
+std::u16string ProgramPath() {
+    std::error_code error;
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    auto bytes = reinterpret_cast<const std::uint8_t*>(path.data());
+    return Utf8ToUtf16({bytes, path.size()});
 }
 
 }  // namespace vexmora

@@ -1,0 +1,69 @@
+#include "app/mode.h"
+
+#include "app/parameters.h"
+#include "crypto/aes/aes_engine.h"
+
+namespace vexmora {
+namespace {
+
+// Windows' CharLowerW maps only "E" and "e" to "e" (and "D", "d" to "d"), so folding ASCII
+// letters decides every comparison the same way.
+std::u16string LowerAscii(std::u16string text) {
+    for (char16_t& c : text) {
+        if (c >= u'A' && c <= u'Z') {
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+Mode ChooseMode(std::u16string_view commandLine) {
+    const int count = ParameterCount(commandLine);
+    if (count < 3) {
+        return {};
+    }
+    const std::u16string letter = LowerAscii(ParameterAt(commandLine, 0));
+    if (letter != u"e" && letter != u"d") {
+        return {};
+    }
+    Mode mode{ModeKind::Nothing, {}};
+    FileJobRequest& job = mode.job;
+    job.direction = letter == u"e" ? kEncrypt : kDecrypt;
+    job.input = ParameterAt(commandLine, 1);
+    if (count == 4) {
+        job.output = ParameterAt(commandLine, 2);
+        job.password = ParameterAt(commandLine, 3);
+    } else if (count == 3 && job.direction == kEncrypt) {
+        job.output = job.input + u".vx";
+        job.password = ParameterAt(commandLine, 2);
+    } else if (count == 3 && ExtensionOf(job.input) == u"vx") {
+        job.output = job.input.substr(0, job.input.size() - 3);
+        job.password = ParameterAt(commandLine, 2);
+    } else {
+        return {ModeKind::Nothing, {}};
+    }
+    mode.kind = ModeKind::FileJob;
+    return mode;
+}
+
+std::u16string ExtensionOf(std::u16string_view path) {
+    for (std::size_t i = path.size(); i-- > 1;) {
+        const char16_t c = path[i];
+        if (c == u'/' || c == u'\\' || c == u' ') {
+            return {};
+        }
+        if (c == u'.') {
+            const char16_t before = path[i - 1];
+            if (before == u'/' || before == u'\\') {
+                return {};
+            }
+            const std::u16string_view rest = path.substr(i + 1);
+            return std::u16string(rest.substr(0, rest.find(u'"')));
+        }
+    }
+    return {};
+}
+
+}  // namespace vexmora

@@ -1,0 +1,39 @@
+// The file job: encrypts or decrypts one file into another in chunks, through a cipher stream, so
+// that files of any size pass through a fixed amount of memory.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "crypto/cipher_stream.h"
+#include "platform/file_system.h"
+
+namespace vexmora {
+
+inline constexpr std::int64_t DefaultChunkSize = 16 * 1024 * 1024;
+
+// Progress and cancel: called with (done, total) byte counts; a nonzero result before a chunk
+// cancels the job. The calls, in order:
+//   before each chunk      (0, total), (chunk, total), (2 * chunk, total), ...   result used
+//   once after a cancel    (0, 0)                                                result ignored
+//   once after success     (total, total)                                        result ignored
+//   once after a failure   (-1, -1)                                              result ignored
+// An empty input still has one chunk (of 0 bytes), announced as (0, 0).
+using ProgressCallbackFunction = std::function<int(std::int64_t done, std::int64_t total)>;
+
+// Returns 1 when the whole input went through and the output is in place, 0 after a failure or a
+// cancel. The output is written to a temporary file beside it and moved over outputPath only at
+// the end, so a failure or cancel never leaves a partial output and never touches an existing
+// file at outputPath. Failures: the stream cannot be created, the input cannot be opened or read
+// to its end, the output names the input, the temporary file cannot be created or written, the
+// move fails, or decryption finds bad padding or a torn container (a wrong password or damaged
+// data). chunkSize below 1 selects DefaultChunkSize; params absent selects the stream defaults.
+int RunFileJob(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,
+               std::u16string_view outputPath, const ProgressCallbackFunction& callback,
+               std::int64_t chunkSize = 0, const std::optional<CipherParams>& params = std::nullopt,
+               FileSystem& fileSystem = RealFileSystem());
+
+}  // namespace vexmora

@@ -1,0 +1,145 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/file_system.h"
+
+namespace vexmora {
+namespace {
+
+std::wstring WidePath(std::u16string_view path) {
+    return std::wstring(path.begin(), path.end());
+}
+
+// ReadFile and WriteFile take 32-bit counts.
+constexpr std::size_t kMaxTransfer = 0x40000000;
+
+class Win32File final : public File {
+  public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { Close(); }
+
+    bool ReadExactly(std::span<std::uint8_t> buffer) override {
+        while (!buffer.empty() && handle_ != INVALID_HANDLE_VALUE) {
+            DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, buffer.size()));
+            DWORD got = 0;
+            if (!ReadFile(handle_, buffer.data(), want, &got, nullptr) || got == 0) {
+                return false;
+            }
+            buffer = buffer.subspan(got);
+        }
+        return handle_ != INVALID_HANDLE_VALUE;
+    }
+
+    bool WriteAll(std::span<const std::uint8_t> data) override {
+        while (!data.empty() && handle_ != INVALID_HANDLE_VALUE) {
+            DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, data.size()));
+            DWORD put = 0;
+            if (!WriteFile(handle_, data.data(), want, &put, nullptr) || put == 0) {
+                return false;
+            }
+            data = data.subspan(put);
+        }
+        return handle_ != INVALID_HANDLE_VALUE;
+    }
+
+    std::int64_t Size() override {
+        LARGE_INTEGER size{};
+        if (handle_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_, &size)) {
+            return -1;
+        }
+        return size.QuadPart;
+    }
+
+    bool Close() override {
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        BOOL closed = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed != 0;
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+// Identity of an existing file: volume serial number and file index.
+struct FileId {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+};
+
+// 1 found, 0 not there, -1 cannot tell.
+int QueryFileId(std::u16string_view path, FileId& id) {
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    BOOL ok = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!ok) {
+        return -1;
+    }
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return 1;
+}
+
+class Win32FileSystem final : public FileSystem {
+  public:
+    std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
+        HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return handle == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(handle);
+    }
+
+    std::unique_ptr<File> CreateNew(std::u16string_view path) override {
+        HANDLE handle =
+            CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return handle == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(handle);
+    }
+
+    bool Remove(std::u16string_view path) override {
+        return DeleteFileW(WidePath(path).c_str()) != 0;
+    }
+
+    bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
+        return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    int SameFile(std::u16string_view a, std::u16string_view b) override {
+        FileId first, second;
+        int foundFirst = QueryFileId(a, first);
+        if (foundFirst != 1) {
+            return foundFirst;
+        }
+        int foundSecond = QueryFileId(b, second);
+        if (foundSecond != 1) {
+            return foundSecond;
+        }
+        return first.volume == second.volume && first.indexHigh == second.indexHigh &&
+                       first.indexLow == second.indexLow
+                   ? 1
+                   : 0;
+    }
+
+    bool Exists(std::u16string_view path) override {
+        return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+    static Win32FileSystem fileSystem;
+    return fileSystem;
+}
+
+}  // namespace vexmora

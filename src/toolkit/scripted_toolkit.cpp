@@ -1,0 +1,78 @@
+#include "toolkit/scripted_toolkit.h"
+
+namespace vexmora {
+
+void ScriptedToolkit::QueueEvent(int event, Identity control, Identity window) {
+    events_.push_back({event, control, window});
+}
+
+void ScriptedToolkit::SetDefaultControlFont(std::u16string_view face, int points) {
+    font_ = face;
+    fontPoints_ = points;
+}
+
+Identity ScriptedToolkit::OpenWindow(const WindowArgs& args) {
+    Identity id = ++lastIdentity_;
+    windows_[id] = {args, true, {}};
+    return id;
+}
+
+Identity ScriptedToolkit::CreateControl(Identity window, const ControlArgs& args) {
+    auto found = windows_.find(window);
+    if (found == windows_.end() || !found->second.open) {
+        return kNoIdentity;
+    }
+    Identity id = ++lastIdentity_;
+    controls_[id] = {window, args, font_, fontPoints_};
+    found->second.controls.push_back(id);
+    return id;
+}
+
+void ScriptedToolkit::CloseWindow(Identity window) {
+    auto found = windows_.find(window);
+    if (found != windows_.end()) {
+        found->second.open = false;
+    }
+}
+
+int ScriptedToolkit::WaitEvent(int) {
+    if (events_.empty() && onIdle) {
+        onIdle(*this);
+    }
+    if (events_.empty()) {
+        return 0;
+    }
+    Event event = events_.front();
+    events_.pop_front();
+    if (event.code == ControlEvent) {
+        eventControl_ = event.control;
+    }
+    if (event.code == CloseWindowEvent) {
+        eventWindow_ = event.window;
+    }
+    return event.code;
+}
+
+void ScriptedToolkit::SetProgressMaximum(Identity bar, std::int32_t maximum) {
+    controls_[bar].progressMaximum = maximum;
+    calls_.push_back({"maximum", maximum});
+}
+
+void ScriptedToolkit::SetProgressPosition(Identity bar, std::int32_t position) {
+    controls_[bar].progressPosition = position;
+    calls_.push_back({"position", position});
+}
+
+int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_view text,
+                                    unsigned type) {
+    messageBoxes_.push_back({std::u16string(caption), std::u16string(text), type});
+    calls_.push_back({"message", static_cast<std::int64_t>(messageBoxes_.size())});
+    if (answers_.empty()) {
+        return type == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
+    }
+    int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+}  // namespace vexmora

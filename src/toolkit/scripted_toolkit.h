@@ -1,0 +1,95 @@
+// A toolkit backend for tests: it records the windows, controls and message boxes the program
+// asks for, plays back queued events, and answers message boxes from a script.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+
+namespace vexmora {
+
+class ScriptedToolkit final : public Toolkit {
+  public:
+    struct Window {
+        WindowArgs args;
+        bool open = true;
+        std::vector<Identity> controls;
+    };
+    struct Control {
+        Identity window = kNoIdentity;
+        ControlArgs args;
+        std::u16string font;
+        int fontPoints = 0;
+        std::int32_t progressMaximum = 100;
+        std::int32_t progressPosition = 0;
+    };
+    struct MessageBox {
+        std::u16string caption;
+        std::u16string text;
+        unsigned type = 0;
+    };
+    // Something that reached the toolkit, in order, for tests of sequences.
+    struct Call {
+        std::string what;  // "maximum", "position", "message"
+        std::int64_t value = 0;
+    };
+
+    explicit ScriptedToolkit(int logicalPixelsX = 96) : logicalPixelsX_(logicalPixelsX) {}
+
+    // Script.
+    void QueueEvent(int event, Identity control = kNoIdentity, Identity window = kNoIdentity);
+    void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // Runs before each WaitEvent call that finds the queue empty, e.g. to queue a click at the
+    // right moment.
+    std::function<void(ScriptedToolkit&)> onIdle;
+
+    // Record.
+    const std::map<Identity, Window>& windows() const { return windows_; }
+    const std::map<Identity, Control>& controls() const { return controls_; }
+    const std::vector<MessageBox>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<Call>& calls() const { return calls_; }
+    bool dpiAware() const { return dpiAware_; }
+    std::size_t pendingEvents() const { return events_.size(); }
+
+    // Toolkit.
+    void MakeProcessDpiAware() override { dpiAware_ = true; }
+    int LogicalPixelsX() override { return logicalPixelsX_; }
+    void SetDefaultControlFont(std::u16string_view face, int points) override;
+    Identity OpenWindow(const WindowArgs& args) override;
+    Identity CreateControl(Identity window, const ControlArgs& args) override;
+    void CloseWindow(Identity window) override;
+    int WaitEvent(int timeoutMs) override;
+    Identity EventControl() const override { return eventControl_; }
+    Identity EventWindow() const override { return eventWindow_; }
+    void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
+    void SetProgressPosition(Identity bar, std::int32_t position) override;
+    int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
+                       unsigned type) override;
+
+  private:
+    struct Event {
+        int code;
+        Identity control;
+        Identity window;
+    };
+
+    int logicalPixelsX_;
+    bool dpiAware_ = false;
+    std::u16string font_;
+    int fontPoints_ = 0;
+    Identity lastIdentity_ = kNoIdentity;
+    std::map<Identity, Window> windows_;
+    std::map<Identity, Control> controls_;
+    std::deque<Event> events_;
+    std::deque<int> answers_;
+    std::vector<MessageBox> messageBoxes_;
+    std::vector<Call> calls_;
+    Identity eventControl_ = kNoIdentity;
+    Identity eventWindow_ = kNoIdentity;
+};
+
+}  // namespace vexmora

@@ -1,0 +1,112 @@
+// The window toolkit: windows, controls, identities, events and message boxes, in the program's
+// own terms. The Win32 backend (toolkit/win32/) turns them into classes, styles and messages; the
+// scripted backend (scripted_toolkit.h) records them for tests.
+//
+// Every length here is in device pixels: callers scale their 96-dpi design values first.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vexmora {
+
+// What the toolkit assigns to each window and control it creates; 0 names nothing.
+using Identity = std::int64_t;
+inline constexpr Identity kNoIdentity = 0;
+
+// Event codes. Platform message numbers stay below 0x10000, so the toolkit's own codes never
+// collide with them.
+inline constexpr int ControlEvent = 0x10001;      // a control was used (EventControl says which)
+inline constexpr int CloseWindowEvent = 0x10002;  // close box, system menu or Alt+F4
+inline constexpr int MenuEvent = 0x10003;         // a menu or accelerator command
+
+// Message box types and answers (the Win32 values).
+inline constexpr unsigned kMessageBoxOk = 0x0;     // MB_OK
+inline constexpr unsigned kMessageBoxYesNo = 0x4;  // MB_YESNO
+inline constexpr int kAnswerOk = 1;                // IDOK
+inline constexpr int kAnswerYes = 6;               // IDYES
+inline constexpr int kAnswerNo = 7;                // IDNO
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+enum class WindowPlacement {
+    Centred,  // centred on the primary screen, clamped to 0 where it is larger than the screen
+    TopLeft,  // outer top-left corner at the screen's (0, 0)
+};
+
+struct WindowArgs {
+    std::u16string title;
+    int clientWidth = 0;  // the client area; the frame is added around it
+    int clientHeight = 0;
+    bool minimizeBox = true;  // caption and system menu always; never sizable or maximizable
+    WindowPlacement placement = WindowPlacement::Centred;
+};
+
+enum class ControlKind {
+    GroupBox,
+    Label,         // left-aligned static text
+    CentredLabel,  // centred static text
+    PasswordField,
+    RichEdit,
+    PushButton,
+    ProgressBar,  // range 0..100 when created
+};
+
+struct ControlArgs {
+    ControlKind kind = ControlKind::PushButton;
+    Rect rect;  // relative to the window's client area
+    std::u16string text;
+};
+
+class Toolkit {
+  public:
+    virtual ~Toolkit() = default;
+    Toolkit() = default;
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
+
+    // DPI: declares the process DPI-aware where the system allows it (silently nothing
+    // otherwise), reports the screen's horizontal logical pixels per inch, and sets the font of
+    // every control created afterwards (a size in points, for the screen's vertical resolution).
+    virtual void MakeProcessDpiAware() = 0;
+    virtual int LogicalPixelsX() = 0;
+    virtual void SetDefaultControlFont(std::u16string_view face, int points) = 0;
+
+    // Opens and shows a top-level window; the controls created next are its children. Closing
+    // destroys the window with its controls. kNoIdentity when the window cannot be made.
+    virtual Identity OpenWindow(const WindowArgs& args) = 0;
+    virtual Identity CreateControl(Identity window, const ControlArgs& args) = 0;
+    virtual void CloseWindow(Identity window) = 0;
+
+    // The next event: a toolkit event code, or the number of a platform message that has
+    // already been dispatched, or 0 when nothing arrived within timeoutMs (0: do not wait).
+    virtual int WaitEvent(int timeoutMs) = 0;
+    int PollEvent() { return WaitEvent(0); }
+    // The control of the last ControlEvent, and the window of the last CloseWindowEvent.
+    virtual Identity EventControl() const = 0;
+    virtual Identity EventWindow() const = 0;
+
+    // Progress bars: the range's maximum (the minimum stays as it is) and the position, as the
+    // control holds them (32-bit).
+    virtual void SetProgressMaximum(Identity bar, std::int32_t maximum) = 0;
+    virtual void SetProgressPosition(Identity bar, std::int32_t position) = 0;
+
+    // A modal message box over the program's windows, which cannot be used until it is
+    // dismissed. Returns the answer (kAnswerOk, kAnswerYes, ...).
+    virtual int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
+                               unsigned type) = 0;
+};
+
+// The toolkit of the platform the program runs on (Win32), started: common controls and COM are
+// initialised. Defined only in the Windows build.
+std::unique_ptr<Toolkit> CreatePlatformToolkit();
+
+}  // namespace vexmora

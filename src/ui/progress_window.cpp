@@ -1,0 +1,65 @@
+#include "ui/progress_window.h"
+
+#include <limits>
+
+#include "ui/dpi.h"
+
+namespace vexmora {
+namespace {
+
+Rect ScaledRect(int x, int y, int width, int height) {
+    return {Scaled(x), Scaled(y), Scaled(width), Scaled(height)};
+}
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(Toolkit& toolkit) : toolkit_(toolkit) {
+    window_ = toolkit_.OpenWindow({.title = u"Vexmora",
+                                   .clientWidth = Scaled(300),
+                                   .clientHeight = Scaled(150),
+                                   .minimizeBox = false,
+                                   .placement = WindowPlacement::TopLeft});
+    bar_ = toolkit_.CreateControl(window_,
+                                  {ControlKind::ProgressBar, ScaledRect(10, 50, 280, 25), {}});
+    cancelButton_ = toolkit_.CreateControl(
+        window_, {ControlKind::PushButton, ScaledRect(100, 110, 100, 25), u"Cancel"});
+    waitText_ = toolkit_.CreateControl(
+        window_, {ControlKind::CentredLabel, ScaledRect(100, 15, 100, 25), u"Please wait ..."});
+}
+
+ProgressWindow::~ProgressWindow() {
+    toolkit_.CloseWindow(window_);
+}
+
+int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
+    for (int event = toolkit_.PollEvent(); event != 0; event = toolkit_.PollEvent()) {
+        if (event == CloseWindowEvent ||
+            (event == ControlEvent && toolkit_.EventControl() == cancelButton_)) {
+            return 1;
+        }
+    }
+    if (done == 0) {
+        shift_ = 0;
+        while ((total >> shift_) > std::numeric_limits<std::int32_t>::max()) {
+            ++shift_;
+        }
+        toolkit_.SetProgressMaximum(bar_, static_cast<std::int32_t>(total >> shift_));
+    } else {
+        // -1 stays -1 (the control shows it as empty); counts are shifted like the total.
+        toolkit_.SetProgressPosition(bar_, static_cast<std::int32_t>(done >> shift_));
+    }
+    if (done == -1 && total == -1) {
+        toolkit_.ShowMessageBox(u"Error", u"Encode/Decode Error!", kMessageBoxOk);
+    }
+    return 0;
+}
+
+std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit) {
+    return std::make_unique<ProgressWindow>(toolkit);
+}
+
+int ProgressCallback(ProgressWindow& window, std::int64_t done, std::int64_t total) {
+    return window.Callback(done, total);
+}
+
+}  // namespace vexmora

@@ -1,0 +1,46 @@
+// The small window a file-job process shows while it works: "Please wait ...", a progress bar and
+// "Cancel". The job runs on the only thread, so the window lives through ProgressCallback, which
+// the job calls between chunks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "toolkit/toolkit.h"
+
+namespace vexmora {
+
+class ProgressWindow {
+  public:
+    ProgressWindow(Toolkit& toolkit);
+    ~ProgressWindow();  // closes the window with its controls
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    // The job's progress callback: pumps the pending events, then moves the bar. Returns 1 when
+    // "Cancel" was clicked or the window asked to close, before touching the bar; 0 otherwise.
+    // (-1, -1) shows the box "Encode/Decode Error!" and waits for the user to dismiss it.
+    int Callback(std::int64_t done, std::int64_t total);
+
+    Identity window() const { return window_; }
+    Identity bar() const { return bar_; }
+    Identity cancelButton() const { return cancelButton_; }
+
+  private:
+    Toolkit& toolkit_;
+    Identity window_ = kNoIdentity;
+    Identity bar_ = kNoIdentity;
+    Identity cancelButton_ = kNoIdentity;
+    Identity waitText_ = kNoIdentity;
+    // The bar holds 32-bit values; totals beyond that are shifted right by this many bits.
+    int shift_ = 0;
+};
+
+// Creates and shows the window (title "Vexmora", client area 300 x 150 at the screen's top-left
+// corner) with its bar, "Cancel" button and "Please wait ..." text.
+std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit);
+
+// The file job's callback over an open progress window.
+int ProgressCallback(ProgressWindow& window, std::int64_t done, std::int64_t total);
+
+}  // namespace vexmora
