@@ -1,0 +1,77 @@
+#include "app/mode.h"
+
+#include <gtest/gtest.h>
+
+#include "crypto/aes/aes_engine.h"
+
+namespace vexmora {
+namespace {
+
+TEST(ChooseMode, FileJobForms) {
+    struct Row {
+        std::u16string line;
+        int direction;
+        std::u16string input, output, password;
+    };
+    const std::vector<Row> rows = {
+        {u"v.exe E in.txt out.bin pw", kEncrypt, u"in.txt", u"out.bin", u"pw"},
+        {u"v.exe e in.txt pw", kEncrypt, u"in.txt", u"in.txt.vx", u"pw"},
+        {u"v.exe D in.txt.vx pw", kDecrypt, u"in.txt.vx", u"in.txt", u"pw"},
+        {u"v.exe d a.vx b pw", kDecrypt, u"a.vx", u"b", u"pw"},
+        {u"v.exe D a.dat b pw", kDecrypt, u"a.dat", u"b", u"pw"},  // no extension test with 4
+        {u"v.exe \"E\" \"C:\\my docs\\a b.txt\" \"C:\\out\\x.vx\" \"pass word\"", kEncrypt,
+         u"C:\\my docs\\a b.txt", u"C:\\out\\x.vx", u"pass word"},
+        {u"v.exe E in \"\"", kEncrypt, u"in", u"in.vx", u""},  // empty password
+        {u"v.exe D \"my file.vx\" pw", kDecrypt, u"my file.vx", u"my file", u"pw"},
+    };
+    for (const Row& row : rows) {
+        const Mode mode = ChooseMode(row.line);
+        ASSERT_EQ(mode.kind, ModeKind::FileJob) << std::string(row.line.begin(), row.line.end());
+        EXPECT_EQ(mode.job.direction, row.direction);
+        EXPECT_EQ(mode.job.input, row.input);
+        EXPECT_EQ(mode.job.output, row.output);
+        EXPECT_EQ(mode.job.password, row.password);
+    }
+}
+
+TEST(ChooseMode, FormsThatDoNothing) {
+    for (std::u16string line : {u"v.exe D in.txt.VX pw", u"v.exe D in.txt pw", u"v.exe D .vx pw",
+                                u"v.exe E a b c d", u"v.exe d a b c d e",
+                                // a quote in the password adds parameters
+                                u"v.exe \"E\" \"in\" \"out\" \"pa\"ss\""}) {
+        EXPECT_EQ(ChooseMode(line).kind, ModeKind::Nothing)
+            << std::string(line.begin(), line.end());
+    }
+}
+
+TEST(ChooseMode, WindowMode) {
+    for (std::u16string line : {u"", u"v.exe", u"v.exe E", u"v.exe E in", u"v.exe X a b",
+                                u"v.exe ee a b", u"v.exe x a b c d e", u"v.exe \u0395 a b"}) {
+        EXPECT_EQ(ChooseMode(line).kind, ModeKind::Window) << std::string(line.begin(), line.end());
+    }
+}
+
+TEST(ExtensionOf, Table) {
+    const std::vector<std::pair<std::u16string, std::u16string>> rows = {
+        {u"a.vx", u"vx"},
+        {u"C:\\data\\a.b.vx", u"vx"},
+        {u"my file.vx", u"vx"},
+        {u"file.v x", u""},
+        {u".vx", u""},
+        {u"C:\\dir.x\\file", u""},
+        {u"name.", u""},
+        {u"", u""},
+        {u"a", u""},
+        {u"dir/.vx", u""},
+        {u"a.VX", u"VX"},
+        {u"\"a.vx\" b", u""},
+        {u"\"a.vx\"", u"vx"},
+        {u"x/y.tar.gz", u"gz"},
+    };
+    for (const auto& [path, extension] : rows) {
+        EXPECT_EQ(ExtensionOf(path), extension) << std::string(path.begin(), path.end());
+    }
+}
+
+}  // namespace
+}  // namespace vexmora

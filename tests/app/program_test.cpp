@@ -1,0 +1,91 @@
+// The whole program over the scripted toolkit and the real disk.
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_dir.h"
+#include "test_support.h"
+#include "toolkit/scripted_toolkit.h"
+
+namespace vexmora {
+namespace {
+
+std::u16string Quoted(const std::u16string& s) {
+    return u"\"" + s + u"\"";
+}
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    int Run(const std::u16string& arguments) {
+        return RunProgram(toolkit, u"vexmora.exe " + arguments);
+    }
+    test::TempDir dir;
+    ScriptedToolkit toolkit;
+};
+
+TEST_F(ProgramTest, EncryptThenDecryptWithExitCodeZero) {
+    const auto plain = test::TestData(70000);
+    dir.Write("a.txt", plain);
+    EXPECT_EQ(Run(u"E " + Quoted(dir.U16("a.txt")) + u" \"pass word\""), kExitSuccess);
+    EXPECT_EQ(dir.Read("a.txt.vx").size(), 70032u);
+    std::filesystem::remove(dir.Path("a.txt"));
+    EXPECT_EQ(Run(u"d " + Quoted(dir.U16("a.txt.vx")) + u" \"pass word\""), kExitSuccess);
+    EXPECT_EQ(dir.Read("a.txt"), plain);
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    // Each job had its progress window, closed at the end.
+    ASSERT_EQ(toolkit.windows().size(), 2u);
+    for (const auto& [id, window] : toolkit.windows()) {
+        EXPECT_EQ(window.args.title, u"Vexmora");
+        EXPECT_FALSE(window.open);
+    }
+}
+
+TEST_F(ProgramTest, FailedJobShowsTheErrorAndExitsWithOne) {
+    EXPECT_EQ(Run(u"E " + Quoted(dir.U16("missing")) + u" pw"), kExitJobFailed);
+    ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
+    EXPECT_EQ(toolkit.messageBoxes()[0].text, u"Encode/Decode Error!");
+    EXPECT_TRUE(dir.List().empty());
+}
+
+TEST_F(ProgramTest, WrongPasswordFailsAndLeavesNoOutput) {
+    dir.Write("a", test::TestData(100));
+    ASSERT_EQ(Run(u"E " + Quoted(dir.U16("a")) + u" right"), kExitSuccess);
+    EXPECT_EQ(Run(u"D " + Quoted(dir.U16("a.vx")) + u" " + Quoted(dir.U16("b")) + u" wrong"),
+              kExitJobFailed);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a", "a.vx"}));
+}
+
+TEST_F(ProgramTest, CancelExitsWithOne) {
+    dir.Write("a", test::TestData(100));
+    toolkit.onIdle = [](ScriptedToolkit& t) {
+        for (const auto& [id, control] : t.controls()) {
+            if (control.args.text == u"Cancel") {
+                t.QueueEvent(ControlEvent, id);
+            }
+        }
+        t.onIdle = nullptr;
+    };
+    EXPECT_EQ(Run(u"E " + Quoted(dir.U16("a")) + u" pw"), kExitJobFailed);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a"}));
+}
+
+TEST_F(ProgramTest, CommandLinesThatFitNoFormDoNothing) {
+    dir.Write("a.VX", test::TestData(100));
+    EXPECT_EQ(Run(u"D " + Quoted(dir.U16("a.VX")) + u" pw"), kExitNotUnderstood);
+    EXPECT_EQ(Run(u"E " + Quoted(dir.U16("a.VX")) + u" b c d"), kExitNotUnderstood);
+    EXPECT_TRUE(toolkit.windows().empty());
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.VX"}));
+}
+
+TEST_F(ProgramTest, WindowModeRunsUntilTheWindowIsClosed) {
+    toolkit.QueueEvent(0x0200);
+    toolkit.QueueEvent(ControlEvent, 99);
+    toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, 1);
+    EXPECT_EQ(Run(u"X a b"), kExitSuccess);
+    ASSERT_EQ(toolkit.windows().size(), 1u);
+    EXPECT_EQ(toolkit.pendingEvents(), 0u);
+    EXPECT_FALSE(toolkit.windows().begin()->second.open);
+}
+
+}  // namespace
+}  // namespace vexmora
