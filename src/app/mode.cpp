@@ -2,6 +2,7 @@
 
 #include "app/parameters.h"
 #include "crypto/aes/aes_engine.h"
+#include "ui/paths.h"
 
 namespace vexmora {
 namespace {
@@ -46,24 +47,6 @@ Mode ChooseMode(std::u16string_view commandLine) {
     }
     mode.kind = ModeKind::FileJob;
     return mode;
-}
-
-std::u16string ExtensionOf(std::u16string_view path) {
-    for (std::size_t i = path.size(); i-- > 1;) {
-        const char16_t c = path[i];
-        if (c == u'/' || c == u'\\' || c == u' ') {
-            return {};
-        }
-        if (c == u'.') {
-            const char16_t before = path[i - 1];
-            if (before == u'/' || before == u'\\') {
-                return {};
-            }
-            const std::u16string_view rest = path.substr(i + 1);
-            return std::u16string(rest.substr(0, rest.find(u'"')));
-        }
-    }
-    return {};
 }
 
 }  // namespace vexmora

@@ -33,9 +33,4 @@ struct Mode {
 // Fewer than 3 parameters, or a first parameter other than E or D: Window.
 Mode ChooseMode(std::u16string_view commandLine);
 
-// The extension of a path without its dot, case kept; empty when there is none. The scan runs
-// back from the end and stops at the first dot, slash, backslash or space; a dot in first place or
-// right after a separator starts no extension; the extension ends at a double quote.
-std::u16string ExtensionOf(std::u16string_view path);
-
 }  // namespace vexmora

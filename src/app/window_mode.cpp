@@ -1,22 +1,14 @@
 #include "app/program.h"
-#include "ui/dpi.h"
+#include "platform/process.h"
+#include "ui/main_window.h"
 
 namespace vexmora {
 
-// The main window's controls and actions join here; until then it is an empty window that ends
-// the process when it is closed.
 int RunWindowMode(Toolkit& toolkit) {
-    const Identity window = toolkit.OpenWindow({.title = u"Vexmora",
-                                                .clientWidth = Scaled(800),
-                                                .clientHeight = Scaled(600),
-                                                .minimizeBox = true,
-                                                .placement = WindowPlacement::Centred});
-    if (window == kNoIdentity) {
-        return kExitSuccess;
+    std::unique_ptr<MainWindow> window =
+        BuildMainWindow(toolkit, 0, 0, 800, 600, StartProcess, ProgramPath());
+    while (HandleMainEvent(*window, toolkit.WaitEvent(100)) != 0) {
     }
-    while (toolkit.WaitEvent(100) != CloseWindowEvent) {
-    }
-    toolkit.CloseWindow(window);
     return kExitSuccess;
 }
 

@@ -23,6 +23,8 @@ class File {
     // Reads exactly buffer.size() bytes. False on an error or when the file ends first (the
     // contents of buffer are then unspecified).
     virtual bool ReadExactly(std::span<std::uint8_t> buffer) = 0;
+    // Reads what is there, up to buffer.size() bytes: the count, 0 at the end, -1 on an error.
+    virtual std::int64_t ReadSome(std::span<std::uint8_t> buffer) = 0;
     // Writes all of data. False when not all of it could be written.
     virtual bool WriteAll(std::span<const std::uint8_t> data) = 0;
     // The size in bytes, or -1 when it cannot be had.

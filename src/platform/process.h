@@ -19,4 +19,10 @@ std::u16string ProgramPath();
 // returns; on POSIX the arguments joined by spaces, those containing a space in double quotes.
 std::u16string ProcessCommandLine();
 
+// Starts programPath with the parameter text in workingFolder (empty: the current folder) and does
+// not wait for it. On Windows: CreateProcessW with the quoted program path and the parameters,
+// then ShellExecuteExW when that fails. Returns whether a process was started.
+bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
+                  std::u16string_view workingFolder);
+
 }  // namespace vexmora

@@ -23,7 +23,7 @@ Identity ScriptedToolkit::CreateControl(Identity window, const ControlArgs& args
         return kNoIdentity;
     }
     Identity id = ++lastIdentity_;
-    controls_[id] = {window, args, font_, fontPoints_};
+    controls_[id] = {window, args, font_, fontPoints_, 100, 0, args.text};
     found->second.controls.push_back(id);
     return id;
 }
@@ -72,6 +72,29 @@ int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_
     }
     int answer = answers_.front();
     answers_.pop_front();
+    return answer;
+}
+
+std::u16string ScriptedToolkit::ControlText(Identity control) {
+    auto found = controls_.find(control);
+    return found == controls_.end() ? std::u16string() : found->second.text;
+}
+
+void ScriptedToolkit::SetControlText(Identity control, std::u16string_view text) {
+    auto found = controls_.find(control);
+    if (found != controls_.end()) {
+        found->second.text = text;
+        calls_.push_back({"text", static_cast<std::int64_t>(text.size())});
+    }
+}
+
+std::u16string ScriptedToolkit::ShowFileDialog(const FileDialogArgs& args) {
+    std::u16string answer;
+    if (!fileChoices_.empty()) {
+        answer = fileChoices_.front();
+        fileChoices_.pop_front();
+    }
+    fileDialogs_.push_back({args, answer});
     return answer;
 }
 

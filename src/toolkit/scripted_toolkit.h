@@ -26,6 +26,11 @@ class ScriptedToolkit final : public Toolkit {
         int fontPoints = 0;
         std::int32_t progressMaximum = 100;
         std::int32_t progressPosition = 0;
+        std::u16string text;  // the text as the user sees it now
+    };
+    struct FileDialog {
+        FileDialogArgs args;
+        std::u16string answer;
     };
     struct MessageBox {
         std::u16string caption;
@@ -43,6 +48,12 @@ class ScriptedToolkit final : public Toolkit {
     // Script.
     void QueueEvent(int event, Identity control = kNoIdentity, Identity window = kNoIdentity);
     void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // The path the next file dialog returns (empty: cancelled).
+    void QueueFileChoice(std::u16string path) { fileChoices_.push_back(std::move(path)); }
+    // Types into a control, as a user would.
+    void SetText(Identity control, std::u16string text) {
+        controls_[control].text = std::move(text);
+    }
     // Runs before each WaitEvent call that finds the queue empty, e.g. to queue a click at the
     // right moment.
     std::function<void(ScriptedToolkit&)> onIdle;
@@ -51,6 +62,7 @@ class ScriptedToolkit final : public Toolkit {
     const std::map<Identity, Window>& windows() const { return windows_; }
     const std::map<Identity, Control>& controls() const { return controls_; }
     const std::vector<MessageBox>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<FileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<Call>& calls() const { return calls_; }
     bool dpiAware() const { return dpiAware_; }
     std::size_t pendingEvents() const { return events_.size(); }
@@ -69,6 +81,9 @@ class ScriptedToolkit final : public Toolkit {
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
+    std::u16string ControlText(Identity control) override;
+    void SetControlText(Identity control, std::u16string_view text) override;
+    std::u16string ShowFileDialog(const FileDialogArgs& args) override;
 
   private:
     struct Event {
@@ -86,6 +101,8 @@ class ScriptedToolkit final : public Toolkit {
     std::map<Identity, Control> controls_;
     std::deque<Event> events_;
     std::deque<int> answers_;
+    std::deque<std::u16string> fileChoices_;
+    std::vector<FileDialog> fileDialogs_;
     std::vector<MessageBox> messageBoxes_;
     std::vector<Call> calls_;
     Identity eventControl_ = kNoIdentity;

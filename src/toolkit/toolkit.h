@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,15 @@ struct ControlArgs {
     std::u16string text;
 };
 
+struct FileDialogArgs {
+    std::u16string title;                         // shown as given, also when empty
+    std::optional<std::u16string> initialFolder;  // absent: the system decides
+    std::u16string initialFileName;
+    std::u16string pattern;  // "label|mask|label|mask..."
+    int patternIndex = 0;    // the pair shown first, from 0
+    bool forSaving = false;
+};
+
 class Toolkit {
   public:
     virtual ~Toolkit() = default;
@@ -98,6 +108,16 @@ class Toolkit {
     // control holds them (32-bit).
     virtual void SetProgressMaximum(Identity bar, std::int32_t maximum) = 0;
     virtual void SetProgressPosition(Identity bar, std::int32_t position) = 0;
+
+    // The text of a window or control, and replacing it. Setting a non-empty text of a rich edit
+    // first scrolls it back to its left edge.
+    virtual std::u16string ControlText(Identity control) = 0;
+    virtual void SetControlText(Identity control, std::u16string_view text) = 0;
+
+    // The system's open or save dialog, modal over the program's windows. Returns the chosen full
+    // path, or empty when the dialog was cancelled or failed (also for a path too long for it).
+    // It never asks before replacing a file: that is the caller's business.
+    virtual std::u16string ShowFileDialog(const FileDialogArgs& args) = 0;
 
     // A modal message box over the program's windows, which cannot be used until it is
     // dismissed. Returns the answer (kAnswerOk, kAnswerYes, ...).

@@ -1,4 +1,5 @@
 #include "app/mode.h"
+#include "ui/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -48,6 +48,9 @@ class FaultyFileSystem final : public FileSystem {
         bool ReadExactly(std::span<std::uint8_t> buffer) override {
             return reading_ && Spend(buffer.size()) && file_->ReadExactly(buffer);
         }
+        std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
+            return reading_ && Spend(buffer.size()) ? file_->ReadSome(buffer) : -1;
+        }
         bool WriteAll(std::span<const std::uint8_t> data) override {
             return !reading_ && Spend(data.size()) && file_->WriteAll(data);
         }

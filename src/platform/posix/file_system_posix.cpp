@@ -36,6 +36,15 @@ class PosixFile final : public File {
         return fd_ >= 0;
     }
 
+    std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
+        for (;;) {
+            ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+            if (got >= 0 || errno != EINTR) {
+                return got;
+            }
+        }
+    }
+
     bool WriteAll(std::span<const std::uint8_t> data) override {
         while (!data.empty()) {
             ssize_t put = ::write(fd_, data.data(), data.size());

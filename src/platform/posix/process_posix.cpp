@@ -60,3 +60,58 @@ std::u16string ProgramPath() {
 }
 
 }  // namespace vexmora
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace vexmora {
+
+// The parameter text is split by the program's own rules (spaces separate, quotes group).
+bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
+                  std::u16string_view workingFolder) {
+    auto native = [](std::u16string_view text) {
+        std::vector<std::uint8_t> bytes = Utf16ToUtf8(text);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    std::vector<std::string> arguments{native(programPath)};
+    std::u16string current;
+    bool quoted = false, any = false;
+    for (char16_t c : parameters) {
+        if (c == u'"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == u' ' && !quoted) {
+            if (any) {
+                arguments.push_back(native(current));
+            }
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) {
+        arguments.push_back(native(current));
+    }
+    std::vector<char*> argv;
+    for (std::string& a : arguments) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string folder = native(workingFolder);
+    if (!folder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    }
+    pid_t child = 0;
+    int result = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return result == 0;
+}
+
+}  // namespace vexmora

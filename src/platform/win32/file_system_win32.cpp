@@ -31,6 +31,16 @@ class Win32File final : public File {
         return handle_ != INVALID_HANDLE_VALUE;
     }
 
+    std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
+        DWORD got = 0;
+        DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, buffer.size()));
+        if (handle_ == INVALID_HANDLE_VALUE ||
+            !ReadFile(handle_, buffer.data(), want, &got, nullptr)) {
+            return -1;
+        }
+        return got;
+    }
+
     bool WriteAll(std::span<const std::uint8_t> data) override {
         while (!data.empty() && handle_ != INVALID_HANDLE_VALUE) {
             DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, data.size()));

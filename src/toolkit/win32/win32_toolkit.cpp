@@ -3,6 +3,7 @@
 #include <windows.h>
 // After windows.h:
 #include <commctrl.h>
+#include <commdlg.h>
 #include <objbase.h>
 #include <richedit.h>
 
@@ -50,12 +51,16 @@ class Win32Toolkit final : public Toolkit {
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
+    std::u16string ControlText(Identity control) override;
+    void SetControlText(Identity control, std::u16string_view text) override;
+    std::u16string ShowFileDialog(const FileDialogArgs& args) override;
 
   private:
     struct Entry {
         HWND hwnd = nullptr;
         Identity window = kNoIdentity;  // kNoIdentity for a top-level window
         std::wstring className;         // top-level windows: their own registered class
+        ControlKind kind = ControlKind::Label;
     };
     struct Event {
         int code;
@@ -243,7 +248,7 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
         SendMessageW(hwnd, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
         SendMessageW(hwnd, EM_SETTARGETDEVICE, 0, 0);
     }
-    entries_[identity] = {hwnd, window, {}};
+    entries_[identity] = {hwnd, window, {}, args.kind};
     identities_[hwnd] = identity;
     return identity;
 }
@@ -317,6 +322,63 @@ int Win32Toolkit::ShowMessageBox(std::u16string_view caption, std::u16string_vie
     ModalGuard guard;
     return MessageBoxW(ForegroundWindowOfThisProcess(), Wide(text).c_str(), Wide(caption).c_str(),
                        type);
+}
+
+std::u16string Win32Toolkit::ControlText(Identity control) {
+    HWND hwnd = HandleOf(control);
+    const int length = GetWindowTextLengthW(hwnd);
+    if (hwnd == nullptr || length <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    return std::u16string(text.begin(), text.begin() + std::max(copied, 0));
+}
+
+void Win32Toolkit::SetControlText(Identity control, std::u16string_view text) {
+    auto found = entries_.find(control);
+    if (found == entries_.end()) {
+        return;
+    }
+    if (found->second.kind == ControlKind::RichEdit && !text.empty()) {
+        SetScrollPos(found->second.hwnd, SB_HORZ, 0, TRUE);
+    }
+    SetWindowTextW(found->second.hwnd, Wide(text).c_str());
+}
+
+std::u16string Win32Toolkit::ShowFileDialog(const FileDialogArgs& args) {
+    constexpr std::size_t kBufferUnits = 260;
+    std::wstring file(kBufferUnits, L'\0');
+    const std::wstring name = Wide(args.initialFileName).substr(0, kBufferUnits - 1);
+    std::copy(name.begin(), name.end(), file.begin());
+    // "label|mask|..." becomes "label\0mask\0...\0\0".
+    std::wstring filter = Wide(args.pattern);
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    const std::wstring title = Wide(args.title);
+    const std::wstring folder = args.initialFolder ? Wide(*args.initialFolder) : std::wstring();
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    dialog.hwndOwner = ForegroundWindowOfThisProcess();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = static_cast<DWORD>(args.patternIndex + 1);
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(kBufferUnits);
+    dialog.lpstrInitialDir = args.initialFolder ? folder.c_str() : nullptr;
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    BOOL chosen;
+    {
+        ModalGuard guard;
+        chosen = args.forSaving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    }
+    if (!chosen) {
+        return {};
+    }
+    return std::u16string(file.begin(),
+                          file.begin() + static_cast<std::ptrdiff_t>(file.find(L'\0')));
 }
 
 Identity Win32Toolkit::IdentityOf(HWND hwnd) const {

@@ -1,0 +1,40 @@
+// Choosing files: the system dialogs, opened in the last-used folder, with the program's own
+// question before an existing file is replaced.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/toolkit.h"
+
+namespace vexmora {
+
+// The overwrite question.
+inline constexpr std::u16string_view kOverwriteCaption = u"Info";
+inline constexpr std::u16string_view kOverwriteQuestion =
+    u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "
+    u"\u00fcberschreiben?";
+
+// Opens the dialog in the last-used folder with the first pair of the pattern preselected. For
+// saving onto an existing file, asks the overwrite question; anything but Yes gives no path.
+// A chosen path makes its folder the last-used folder. Returns the path, empty for none.
+std::u16string ChooseFile(Toolkit& toolkit, std::u16string_view pattern, bool forSaving);
+
+// Asks the overwrite question when path names an existing file. True when the path may be
+// written: it names nothing yet, or the user answered Yes.
+bool MayReplace(Toolkit& toolkit, std::u16string_view path);
+
+// The dialog with an initial folder and file name taken from defaultPath: the part before its
+// last backslash (after the first character) is the folder, the rest the file name; a name that
+// is not a valid file name (see IsValidFileName) is not offered.
+std::u16string ShowFileDialog(Toolkit& toolkit, std::u16string_view title,
+                              const std::optional<std::u16string>& defaultPath,
+                              std::u16string_view pattern, int patternIndex, bool forSaving);
+
+// The folder of the last chosen file, with its separator; absent until a file was chosen. Lives
+// only in memory.
+const std::optional<std::u16string>& LastUsedFolder();
+void ForgetLastUsedFolder();
+
+}  // namespace vexmora

@@ -1,0 +1,77 @@
+// The main window: a password field, the "Text Crypt" area (an editor with Load, Save, Encode and
+// Decode) and the "File Crypt" area (Encode file, Decode file), and what its buttons do.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "toolkit/toolkit.h"
+
+namespace vexmora {
+
+// Starts a process: program path, parameter text, working folder; true when it started.
+using ProcessStarter = std::function<bool(
+    std::u16string_view program, std::u16string_view parameters, std::u16string_view folder)>;
+
+inline constexpr std::u16string_view kTextPattern = u"Text (*.txt)|*.txt|Alle Dateien (*.*)|*.*";
+inline constexpr std::u16string_view kAllFilesPattern = u"Alle Dateien (*.*)|*.*";
+inline constexpr std::u16string_view kContainerPattern =
+    u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*";
+
+struct MainWindowControls {
+    Identity window = kNoIdentity;
+    Identity passwordFrame = kNoIdentity;
+    Identity textCryptFrame = kNoIdentity;
+    Identity fileCryptFrame = kNoIdentity;
+    Identity passwordLabel = kNoIdentity;
+    Identity passwordField = kNoIdentity;
+    Identity textEditor = kNoIdentity;
+    Identity loadButton = kNoIdentity;
+    Identity saveButton = kNoIdentity;
+    Identity encodeButton = kNoIdentity;
+    Identity decodeButton = kNoIdentity;
+    Identity encodeFileButton = kNoIdentity;
+    Identity decodeFileButton = kNoIdentity;
+};
+
+class MainWindow {
+  public:
+    MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    const MainWindowControls& controls() const { return controls_; }
+
+  private:
+    friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
+                                                       std::u16string);
+    friend int HandleMainEvent(MainWindow&, int);
+
+    void Load();
+    void Save();
+    void CryptEditorText(int direction);
+    void CryptFile(int direction);
+
+    Toolkit& toolkit_;
+    ProcessStarter startProcess_;
+    std::u16string programPath_;
+    MainWindowControls controls_;
+};
+
+// Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
+// y are not used) and its twelve controls, scaled. The window lives until the process ends.
+std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int width, int height,
+                                            ProcessStarter startProcess,
+                                            std::u16string programPath);
+
+// Carries out what an event of the window asks for. Returns 0 when the program is to end (the
+// window asked to close), 1 otherwise.
+int HandleMainEvent(MainWindow& window, int event);
+
+// The parameters of a file-job child: four fields in double quotes, separated by spaces.
+std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,
+                                std::u16string_view output, std::u16string_view password);
+
+}  // namespace vexmora
