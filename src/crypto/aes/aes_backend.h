@@ -25,5 +25,9 @@ struct Backend {
 
 // The portable table-driven implementation; always available.
 const Backend& TableBackend();
+// The hardware implementations; use them only where the CPU has what they need (cpu_features.h).
+const Backend& AesNiBackend();    // AES-NI, 128-bit registers
+const Backend& Vaes256Backend();  // VAES with AVX2
+const Backend& Vaes512Backend();  // VAES with AVX-512F
 
 }  // namespace vexmora::aes

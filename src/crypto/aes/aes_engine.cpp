@@ -1,11 +1,14 @@
 #include "crypto/aes/aes_engine.h"
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 #include "crypto/aes/aes_backend.h"
+#include "crypto/aes/cpu_features.h"
 #include "crypto/overlap.h"
 #include "crypto/wipe.h"
 
@@ -149,7 +152,55 @@ std::size_t Add(AesInstance& instance, std::span<const std::uint8_t> input,
     return input.size();
 }
 
+const aes::Backend* BackendFor(AesImplementation implementation) {
+    const aes::CpuFeatures& cpu = aes::DetectedCpuFeatures();
+    switch (implementation) {
+        case AesImplementation::Automatic:
+            return cpu.vaes512   ? &aes::Vaes512Backend()
+                   : cpu.vaes256 ? &aes::Vaes256Backend()
+                   : cpu.aesni   ? &aes::AesNiBackend()
+                                 : &aes::TableBackend();
+        case AesImplementation::Table:
+            return &aes::TableBackend();
+        case AesImplementation::AesNi:
+            return cpu.aesni ? &aes::AesNiBackend() : nullptr;
+        case AesImplementation::Vaes256:
+            return cpu.vaes256 ? &aes::Vaes256Backend() : nullptr;
+        case AesImplementation::Vaes512:
+            return cpu.vaes512 ? &aes::Vaes512Backend() : nullptr;
+    }
+    return nullptr;
+}
+
+const aes::Backend* InitialBackend() {
+    const char* requested = std::getenv("VEXMORA_AES");
+    if (requested != nullptr) {
+        for (auto implementation : {AesImplementation::Table, AesImplementation::AesNi,
+                                    AesImplementation::Vaes256, AesImplementation::Vaes512}) {
+            const aes::Backend* backend = BackendFor(implementation);
+            if (backend != nullptr && std::string_view(backend->name) == requested) {
+                return backend;
+            }
+        }
+    }
+    return BackendFor(AesImplementation::Automatic);
+}
+
+const aes::Backend*& CurrentBackend() {
+    static const aes::Backend* backend = InitialBackend();
+    return backend;
+}
+
 }  // namespace
+
+bool UseAesImplementation(AesImplementation implementation) {
+    const aes::Backend* backend = BackendFor(implementation);
+    if (backend == nullptr) {
+        return false;
+    }
+    CurrentBackend() = backend;
+    return true;
+}
 
 AesHandle AesStreamStart(std::span<const std::uint8_t> key, int keyBits,
                          std::span<const std::uint8_t, 16> iv, std::uint32_t flags) {
@@ -165,7 +216,7 @@ AesHandle AesStreamStart(std::span<const std::uint8_t> key, int keyBits,
         aes::ExpandDecryptionKey(instance->keys);
     }
     instance->add = Add;
-    instance->backend = &aes::TableBackend();
+    instance->backend = CurrentBackend();
     instance->flags = flags;
     std::memcpy(instance->chainingVector.data(), iv.data(), 16);
 
@@ -192,7 +243,7 @@ void AesStreamFinish(AesHandle instance) {
 }
 
 const char* AesImplementationName() {
-    return aes::TableBackend().name;
+    return CurrentBackend()->name;
 }
 
 }  // namespace vexmora

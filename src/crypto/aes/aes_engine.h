@@ -39,7 +39,22 @@ std::size_t AesStreamAdd(AesHandle instance, std::span<const std::uint8_t> input
 // Does nothing for kNoAes or a handle already finished.
 void AesStreamFinish(AesHandle instance);
 
-// Name of the implementation new instances use ("table" for the portable one).
+// The implementations of the block work; all give identical bytes.
+enum class AesImplementation {
+    Automatic,  // the fastest this processor runs (the default)
+    Table,      // portable, table-driven
+    AesNi,      // AES-NI on 128-bit registers
+    Vaes256,    // VAES with AVX2
+    Vaes512,    // VAES with AVX-512F
+};
+
+// Chooses the implementation of instances started from now on. Returns false, changing nothing,
+// when this processor cannot run it. At start-up the choice is Automatic, unless the environment
+// variable VEXMORA_AES names another ("table", "aes-ni", "vaes-256", "vaes-512"), which is for
+// tests and measurements.
+bool UseAesImplementation(AesImplementation implementation);
+
+// Name of the implementation new instances use: "table", "aes-ni", "vaes-256" or "vaes-512".
 const char* AesImplementationName();
 
 }  // namespace vexmora

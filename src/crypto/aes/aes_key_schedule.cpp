@@ -16,6 +16,15 @@ std::uint32_t InvMixColumn(std::uint32_t w) {
            kDecryptionTables[2][kSbox[(w >> 8) & 0xFF]] ^ kDecryptionTables[3][kSbox[w & 0xFF]];
 }
 
+void ToBytes(const std::array<std::uint32_t, 60>& words, int rounds,
+             std::array<std::uint8_t, 240>& bytes) {
+    for (int i = 0; i < 4 * (rounds + 1); ++i) {
+        for (int k = 0; k < 4; ++k) {
+            bytes[4 * i + k] = static_cast<std::uint8_t>(words[i] >> (24 - 8 * k));
+        }
+    }
+}
+
 }  // namespace
 
 bool ExpandEncryptionKey(std::span<const std::uint8_t> key, KeySchedule& schedule) {
@@ -38,6 +47,7 @@ bool ExpandEncryptionKey(std::span<const std::uint8_t> key, KeySchedule& schedul
         w[i] = w[i - nk] ^ temp;
     }
     schedule.roundCount = rounds;
+    ToBytes(w, rounds, schedule.encryptionKeyBytes);
     return true;
 }
 
@@ -51,6 +61,7 @@ void ExpandDecryptionKey(KeySchedule& schedule) {
             dk[4 * round + column] = (round == 0 || round == rounds) ? w : InvMixColumn(w);
         }
     }
+    ToBytes(dk, rounds, schedule.decryptionKeyBytes);
 }
 
 }  // namespace vexmora::aes

@@ -15,6 +15,9 @@ struct KeySchedule {
     // The encryption round keys in reverse round order, InvMixColumns applied to all but the
     // first and the last. Filled only for decryption.
     alignas(16) std::array<std::uint32_t, 60> decryptionRoundKeys{};
+    // The same round keys as bytes in block order, as the AES instructions take them.
+    alignas(64) std::array<std::uint8_t, 240> encryptionKeyBytes{};
+    alignas(64) std::array<std::uint8_t, 240> decryptionKeyBytes{};
 };
 
 // Expands a 16-, 24- or 32-byte key. Returns false, leaving the schedule untouched, for any other
