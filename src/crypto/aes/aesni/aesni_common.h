@@ -19,6 +19,7 @@ struct RoundKeys128 {
     __m128i k[Rounds + 1];
 
     VEXMORA_TARGET_AESNI explicit RoundKeys128(const std::uint8_t* bytes) {
+#pragma GCC unroll 16
         for (int r = 0; r <= Rounds; ++r) {
             k[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + 16 * r));
         }
@@ -29,6 +30,7 @@ template <int Rounds>
 VEXMORA_TARGET_AESNI inline __m128i EncryptBlock128(__m128i block,
                                                     const RoundKeys128<Rounds>& keys) {
     block = _mm_xor_si128(block, keys.k[0]);
+#pragma GCC unroll 16
     for (int r = 1; r < Rounds; ++r) {
         block = _mm_aesenc_si128(block, keys.k[r]);
     }
@@ -39,6 +41,7 @@ template <int Rounds>
 VEXMORA_TARGET_AESNI inline __m128i DecryptBlock128(__m128i block,
                                                     const RoundKeys128<Rounds>& keys) {
     block = _mm_xor_si128(block, keys.k[0]);
+#pragma GCC unroll 16
     for (int r = 1; r < Rounds; ++r) {
         block = _mm_aesdec_si128(block, keys.k[r]);
     }
@@ -81,6 +84,7 @@ struct CbcEncrypt128 {
         for (std::size_t b = 0; b < blocks; ++b) {
             __m128i x = _mm_xor_si128(Load128(in + 16 * b), keys.k[0]);
             x = _mm_xor_si128(x, c);
+#pragma GCC unroll 16
             for (int r = 1; r < Rounds; ++r) {
                 x = _mm_aesenc_si128(x, keys.k[r]);
             }
@@ -103,15 +107,19 @@ struct Ecb128 {
         std::size_t b = 0;
         for (; b + kLanes <= blocks; b += kLanes) {
             __m128i x[kLanes];
+#pragma GCC unroll 16
             for (std::size_t j = 0; j < kLanes; ++j) {
                 x[j] = _mm_xor_si128(Load128(in + 16 * (b + j)), keys.k[0]);
             }
+#pragma GCC unroll 16
             for (int r = 1; r < Rounds; ++r) {
+#pragma GCC unroll 16
                 for (std::size_t j = 0; j < kLanes; ++j) {
                     x[j] = encrypt ? _mm_aesenc_si128(x[j], keys.k[r])
                                    : _mm_aesdec_si128(x[j], keys.k[r]);
                 }
             }
+#pragma GCC unroll 16
             for (std::size_t j = 0; j < kLanes; ++j) {
                 x[j] = encrypt ? _mm_aesenclast_si128(x[j], keys.k[Rounds])
                                : _mm_aesdeclast_si128(x[j], keys.k[Rounds]);
@@ -135,15 +143,19 @@ struct CbcDecrypt128 {
         std::size_t b = 0;
         for (; b + kLanes <= blocks; b += kLanes) {
             __m128i c[kLanes], x[kLanes];
+#pragma GCC unroll 16
             for (std::size_t j = 0; j < kLanes; ++j) {
                 c[j] = Load128(in + 16 * (b + j));
                 x[j] = _mm_xor_si128(c[j], keys.k[0]);
             }
+#pragma GCC unroll 16
             for (int r = 1; r < Rounds; ++r) {
+#pragma GCC unroll 16
                 for (std::size_t j = 0; j < kLanes; ++j) {
                     x[j] = _mm_aesdec_si128(x[j], keys.k[r]);
                 }
             }
+#pragma GCC unroll 16
             for (std::size_t j = 0; j < kLanes; ++j) {
                 // The last round adds its key; adding the previous ciphertext there too saves
                 // a separate XOR.
