@@ -1,0 +1,179 @@
+// Every row of the file-job command line: which output a command line makes, and which command
+// lines do nothing or open the main window instead.
+#include <string>
+
+#include "e2e_test_support.h"
+
+namespace vexmora::e2e {
+namespace {
+
+class CommandLineTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        original_ = PatternBytes(1000, 7);
+        WriteBytes(At(L"in.txt"), original_);
+    }
+
+    // Runs a command line that must select window mode: the main window appears (and no progress
+    // window), the driver closes it, the process ends with 0 and no file has changed.
+    void ExpectWindowMode(const std::wstring& parameters) {
+        SCOPED_TRACE(Narrow(L"parameters: " + parameters));
+        const FolderListing before = ListFolder(Folder());
+        ProgramProcess process = ProgramProcess::Start(ProgramPath(), parameters, Folder());
+        HWND window = WaitForWindow(process.Id(), kTitle, 20s);
+        ASSERT_NE(window, nullptr) << "the main window did not appear";
+        const SIZE client = ClientSize(window);
+        EXPECT_EQ(client.cx, 800);
+        EXPECT_EQ(client.cy, 600);
+        for (const ChildControl& control : ChildControls(window)) {
+            EXPECT_FALSE(SameClass(control.className, L"msctls_progress32"))
+                << "a progress bar in window mode";
+        }
+        EXPECT_FALSE(process.PollExit(300ms).has_value()) << "window mode ended on its own";
+        ASSERT_TRUE(PostCloseRequest(window));
+        EXPECT_EQ(process.WaitForExit(20s), 0u);
+        EXPECT_EQ(ListFolder(Folder()), before);
+    }
+
+    // Runs a command line that fits no file-job row: exit code 2, no window, no change.
+    void ExpectNothingDone(const std::wstring& parameters) {
+        SCOPED_TRACE(Narrow(L"parameters: " + parameters));
+        const FolderListing before = ListFolder(Folder());
+        EXPECT_TRUE(NothingDone(Run(parameters, 30s)));
+        EXPECT_EQ(ListFolder(Folder()), before);
+    }
+
+    void ExpectInputUnchanged() { EXPECT_EQ(ReadBytes(At(L"in.txt")), original_); }
+
+    Bytes original_;
+};
+
+TEST_F(CommandLineTest, EncryptWithFourParametersWritesTheNamedOutput) {
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), At(L"out.bin"), L"pw"}))));
+    EXPECT_EQ(FileSize(At(L"out.bin")), ContainerSize(original_.size()));
+    EXPECT_FALSE(FileExists(At(L"in.txt.vx")));
+    EXPECT_EQ(ListFolder(Folder()).size(), 2u);
+    ExpectInputUnchanged();
+
+    // The output decrypts back with the same password.
+    ASSERT_TRUE(
+        JobSucceeded(Run(QuotedParameters({L"D", At(L"out.bin"), At(L"back.txt"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+TEST_F(CommandLineTest, DirectionLetterIgnoresCase) {
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"e", At(L"in.txt"), At(L"out.bin"), L"pw"}))));
+    ASSERT_TRUE(
+        JobSucceeded(Run(QuotedParameters({L"d", At(L"out.bin"), At(L"back.txt"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+TEST_F(CommandLineTest, EncryptWithThreeParametersAppendsVx) {
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), L"pw"}))));
+    EXPECT_EQ(FileSize(At(L"in.txt.vx")), ContainerSize(original_.size()));
+    EXPECT_EQ(ListFolder(Folder()).size(), 2u);
+    ExpectInputUnchanged();
+}
+
+TEST_F(CommandLineTest, EncryptOverwritesAnExistingOutput) {
+    WriteBytes(At(L"out.bin"), PatternBytes(5000, 3));
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), At(L"out.bin"), L"pw"}))));
+    EXPECT_EQ(FileSize(At(L"out.bin")), ContainerSize(original_.size()));
+    ASSERT_TRUE(
+        JobSucceeded(Run(QuotedParameters({L"D", At(L"out.bin"), At(L"back.txt"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+TEST_F(CommandLineTest, DecryptWithFourParametersChecksNoExtension) {
+    // A container without the .vx extension, decrypted into a freely named file.
+    ASSERT_TRUE(
+        JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), At(L"sealed.dat"), L"pw"}))));
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(L"sealed.dat"), At(L"b"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"b")), original_);
+    EXPECT_EQ(ListFolder(Folder()).size(), 3u);
+}
+
+TEST_F(CommandLineTest, DecryptWithThreeParametersDropsVx) {
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), L"pw"}))));
+    ASSERT_TRUE(DeleteFileW(At(L"in.txt").c_str()));
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(L"in.txt.vx"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"in.txt")), original_);
+    EXPECT_EQ(ListFolder(Folder()).size(), 2u);
+}
+
+TEST_F(CommandLineTest, DecryptWithThreeParametersAndAnotherExtensionDoesNothing) {
+    WriteBytes(At(L"upper.VX"), kSpacePasswordContainer);
+    WriteBytes(At(L"noextension"), kSpacePasswordContainer);
+    WriteBytes(At(L"longer.vxx"), kSpacePasswordContainer);
+    WriteBytes(At(L"inner.vx.bak"), kSpacePasswordContainer);
+    for (const wchar_t* name : {L"upper.VX", L"noextension", L"longer.vxx", L"inner.vx.bak"}) {
+        ExpectNothingDone(QuotedParameters({L"D", At(name), L"correct horse"}));
+    }
+    // Relative to the working folder, too.
+    ExpectNothingDone(QuotedParameters({L"d", L"upper.VX", L"correct horse"}));
+}
+
+TEST_F(CommandLineTest, FiveOrMoreParametersDoNothing) {
+    ExpectNothingDone(QuotedParameters({L"E", At(L"in.txt"), At(L"out.bin"), L"pw", L"extra"}));
+    ExpectNothingDone(
+        QuotedParameters({L"d", At(L"in.txt"), At(L"out.bin"), L"pw", L"extra", L"more"}));
+    // Unquoted spaces separate: a password with a space written without quotes is two parameters.
+    WriteBytes(At(L"known.vx"), kSpacePasswordContainer);
+    ExpectNothingDone(L"D known.vx out.txt correct horse");
+}
+
+TEST_F(CommandLineTest, OtherFirstParameterOpensTheMainWindow) {
+    ExpectWindowMode(QuotedParameters({L"X", At(L"in.txt"), At(L"out.bin")}));
+    ExpectWindowMode(QuotedParameters({L"encrypt", At(L"in.txt"), At(L"out.bin"), L"pw"}));
+    ExpectWindowMode(QuotedParameters({L"x", L"a", L"b", L"c", L"d", L"e"}));
+}
+
+TEST_F(CommandLineTest, FewerThanThreeParametersOpenTheMainWindow) {
+    ExpectWindowMode(L"");
+    ExpectWindowMode(QuotedParameters({L"E"}));
+    ExpectWindowMode(QuotedParameters({L"E", At(L"in.txt")}));
+    ExpectWindowMode(QuotedParameters({L"D", At(L"in.txt")}));
+}
+
+TEST_F(CommandLineTest, UnquotedParametersAndTabsInsideThem) {
+    // Only spaces separate: the tab belongs to the password, so both lines have 4 parameters.
+    ASSERT_TRUE(JobSucceeded(Run(L"E in.txt out.bin two\twords")));
+    ASSERT_TRUE(JobSucceeded(Run(L"D out.bin back.txt \"two\twords\"")));
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+TEST_F(CommandLineTest, RelativeNamesUseTheWorkingFolder) {
+    ASSERT_TRUE(JobSucceeded(Run(L"E in.txt pw")));
+    EXPECT_EQ(FileSize(At(L"in.txt.vx")), ContainerSize(original_.size()));
+    ASSERT_TRUE(JobSucceeded(Run(L"D in.txt.vx back.txt pw")));
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+// Containers made by an independent implementation decrypt with passwords that need quoting.
+TEST_F(CommandLineTest, PasswordWithSpaceDecryptsAKnownContainer) {
+    WriteBytes(At(L"known.vx"), kSpacePasswordContainer);
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(L"known.vx"), L"correct horse"}))));
+    const Bytes expected = KnownPlaintext();
+    EXPECT_EQ(ReadBytes(At(L"known")), expected);
+}
+
+TEST_F(CommandLineTest, NonAsciiPasswordDecryptsAKnownContainer) {
+    WriteBytes(At(L"known file.vx"), kNonAsciiPasswordContainer);
+    ASSERT_TRUE(JobSucceeded(
+        Run(QuotedParameters({L"d", At(L"known file.vx"), At(L"plain text"), kNonAsciiPassword}))));
+    const Bytes expected = KnownPlaintext();
+    EXPECT_EQ(ReadBytes(At(L"plain text")), expected);
+}
+
+TEST_F(CommandLineTest, NonAsciiPasswordAndFileNamesRoundTrip) {
+    const std::wstring name = L"d\u00e4t\u00e4 \u0444\u0430\u0439\u043b.txt";
+    WriteBytes(At(name), original_);
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(name), kNonAsciiPassword}))));
+    EXPECT_EQ(FileSize(At(name + L".vx")), ContainerSize(original_.size()));
+    ASSERT_TRUE(DeleteFileW(At(name).c_str()));
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(name + L".vx"), kNonAsciiPassword}))));
+    EXPECT_EQ(ReadBytes(At(name)), original_);
+}
+
+}  // namespace
+}  // namespace vexmora::e2e

@@ -1,0 +1,59 @@
+// Shared pieces of the end-to-end tests: a fixture with a scratch folder, expectations for the
+// ways a run of the program can end, and fixed containers made with an independent tool.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "driver/display_dpi.h"
+#include "driver/program_process.h"
+#include "driver/scratch_files.h"
+#include "driver/window_probe.h"
+
+namespace vexmora::e2e {
+
+inline constexpr std::uint64_t kChunk = 16ull * 1024 * 1024;
+inline constexpr wchar_t kTitle[] = L"Vexmora";
+inline constexpr wchar_t kErrorCaption[] = L"Error";
+inline constexpr wchar_t kErrorText[] = L"Encode/Decode Error!";
+
+// Size of the container for an input of `size` bytes: IV plus the padded ciphertext.
+inline std::uint64_t ContainerSize(std::uint64_t size) {
+    return 16 + 16 * (size / 16 + 1);
+}
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    std::wstring At(const std::wstring& name) const { return folder_ / name; }
+    const std::wstring& Folder() const { return folder_.Path(); }
+    RunResult Run(const std::wstring& parameters, std::chrono::milliseconds timeout = 60s) const {
+        return RunProgram(parameters, folder_.Path(), timeout);
+    }
+
+  private:
+    ScratchFolder folder_;
+};
+
+// A job that ended well: exit code 0, no message box, no window but the progress window.
+::testing::AssertionResult JobSucceeded(const RunResult& result);
+// A job that failed: one message box "Encode/Decode Error!" under "Error" with only an OK button,
+// then exit code 1.
+::testing::AssertionResult JobFailedWithErrorBox(const RunResult& result);
+// A command line that fits no file-job row: exit code 2, no window, no message box.
+::testing::AssertionResult NothingDone(const RunResult& result);
+
+// Fixed containers made with the openssl command (raw key = SHA-256 of the password's UTF-8 bytes,
+// IV 00 01 .. 0f in front), so the program's decryption is checked against an independent
+// implementation. The plaintext of both is KnownPlaintext().
+Bytes KnownPlaintext();
+// Password "correct horse". Decrypting it with "wrong horse" ends in invalid padding.
+extern const Bytes kSpacePasswordContainer;
+// Password "pässwörd ключ 密码" (UTF-8 for the key).
+extern const wchar_t kNonAsciiPassword[];
+extern const Bytes kNonAsciiPasswordContainer;
+// kSpacePasswordContainer with its last byte changed: the padding no longer checks out.
+Bytes DamagedContainer();
+
+}  // namespace vexmora::e2e
