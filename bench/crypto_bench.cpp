@@ -107,6 +107,7 @@ void Register() {
 
 int main(int argc, char** argv) {
     Register();
+    benchmark::AddCustomContext("aes_automatic", AesImplementationName());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
