@@ -1,0 +1,590 @@
+// The main window over the scripted toolkit: its layout and what its buttons do.
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "crypto/aes/aes_engine.h"
+#include "jobs/text_job.h"
+#include "temp_dir.h"
+#include "test_support.h"
+#include "test_vectors.h"
+#include "toolkit/scripted_toolkit.h"
+#include "ui/dpi.h"
+#include "ui/file_dialogs.h"
+
+namespace vexmora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+const std::u16string kProgram = u"C:\\Program Files\\Vexmora\\vexmora.exe";
+const std::u16string kProgramFolder = u"C:\\Program Files\\Vexmora\\";
+
+std::string Narrow(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) {
+        out += c >= 32 && c < 128 ? static_cast<char>(c) : '?';
+    }
+    return out;
+}
+
+struct Start {
+    std::u16string program, parameters, folder;
+    friend bool operator==(const Start&, const Start&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Start& s) {
+        return out << Narrow(s.program) << " | " << Narrow(s.parameters) << " | "
+                   << Narrow(s.folder);
+    }
+};
+
+struct Expected {
+    ControlKind kind;
+    Rect rect;
+    std::u16string text;
+};
+
+// The design grid at 96 dpi; the scaled rectangles were worked out with Python's round(), which
+// rounds halves to even like the program.
+std::vector<Expected> Layout(const std::vector<Rect>& rects) {
+    const std::vector<std::pair<ControlKind, std::u16string>> controls = {
+        {ControlKind::GroupBox, u"Password"},      {ControlKind::GroupBox, u"Text Crypt"},
+        {ControlKind::GroupBox, u"File Crypt"},    {ControlKind::Label, u"Password:"},
+        {ControlKind::PasswordField, u""},         {ControlKind::RichEdit, u""},
+        {ControlKind::PushButton, u"Load"},        {ControlKind::PushButton, u"Save"},
+        {ControlKind::PushButton, u"Encode"},      {ControlKind::PushButton, u"Decode"},
+        {ControlKind::PushButton, u"Encode file"}, {ControlKind::PushButton, u"Decode file"},
+    };
+    std::vector<Expected> out;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        out.push_back({controls[i].first, rects[i], controls[i].second});
+    }
+    return out;
+}
+
+TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
+    struct Row {
+        int dpi;
+        int width, height;
+        std::vector<Rect> rects;
+    };
+    const std::vector<Row> rows = {
+        {96,
+         800,
+         600,
+         {{10, 10, 780, 70},
+          {10, 90, 780, 430},
+          {10, 530, 780, 63},
+          {20, 41, 60, 20},
+          {90, 40, 690, 20},
+          {21, 146, 759, 364},
+          {20, 115, 100, 25},
+          {130, 115, 100, 25},
+          {240, 115, 100, 25},
+          {350, 115, 100, 25},
+          {20, 555, 100, 25},
+          {130, 555, 100, 25}}},
+        {120,
+         1000,
+         750,
+         {{12, 12, 975, 88},
+          {12, 112, 975, 538},
+          {12, 662, 975, 79},
+          {25, 51, 75, 25},
+          {112, 50, 862, 25},
+          {26, 182, 949, 455},
+          {25, 144, 125, 31},
+          {162, 144, 125, 31},
+          {300, 144, 125, 31},
+          {438, 144, 125, 31},
+          {25, 694, 125, 31},
+          {162, 694, 125, 31}}},
+        {144,
+         1200,
+         900,
+         {{15, 15, 1170, 105},
+          {15, 135, 1170, 645},
+          {15, 795, 1170, 94},
+          {30, 62, 90, 30},
+          {135, 60, 1035, 30},
+          {32, 219, 1138, 546},
+          {30, 172, 150, 38},
+          {195, 172, 150, 38},
+          {360, 172, 150, 38},
+          {525, 172, 150, 38},
+          {30, 832, 150, 38},
+          {195, 832, 150, 38}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        ScriptedToolkit toolkit(row.dpi);
+        InitDpiScaling(toolkit);
+        // x and y do not place the window.
+        auto window = BuildMainWindow(toolkit, 123, 456, 800, 600, nullptr, kProgram);
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(toolkit.windows().size(), 1u);
+        const auto& w = toolkit.windows().at(window->controls().window);
+        EXPECT_TRUE(w.open);
+        EXPECT_EQ(w.args.title, u"Vexmora");
+        EXPECT_EQ(w.args.clientWidth, row.width);
+        EXPECT_EQ(w.args.clientHeight, row.height);
+        EXPECT_TRUE(w.args.minimizeBox);
+        EXPECT_EQ(w.args.placement, WindowPlacement::Centred);
+
+        const std::vector<Expected> expected = Layout(row.rects);
+        ASSERT_EQ(w.controls.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const auto& control = toolkit.controls().at(w.controls[i]);
+            EXPECT_EQ(control.args.kind, expected[i].kind) << i;
+            EXPECT_EQ(control.args.rect, expected[i].rect) << i;
+            EXPECT_EQ(control.args.text, expected[i].text) << i;
+            EXPECT_EQ(control.window, window->controls().window) << i;
+            EXPECT_EQ(control.font, u"Segoe UI") << i;
+            EXPECT_EQ(control.fontPoints, 9) << i;
+        }
+        // The stored identities are the controls in creation order.
+        const MainWindowControls& c = window->controls();
+        EXPECT_EQ(w.controls,
+                  (std::vector<Identity>{c.passwordFrame, c.textCryptFrame, c.fileCryptFrame,
+                                         c.passwordLabel, c.passwordField, c.textEditor,
+                                         c.loadButton, c.saveButton, c.encodeButton, c.decodeButton,
+                                         c.encodeFileButton, c.decodeFileButton}));
+        EXPECT_TRUE(toolkit.messageBoxes().empty());
+        EXPECT_TRUE(toolkit.fileDialogs().empty());
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ForgetLastUsedFolder();
+        InitDpiScaling(toolkit);
+        window = BuildMainWindow(
+            toolkit, 0, 0, 800, 600,
+            [this](std::u16string_view program, std::u16string_view parameters,
+                   std::u16string_view folder) {
+                starts.push_back(
+                    {std::u16string(program), std::u16string(parameters), std::u16string(folder)});
+                return starterWorks;
+            },
+            kProgram);
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override { ForgetLastUsedFolder(); }
+
+    const MainWindowControls& c() const { return window->controls(); }
+    int Click(Identity control) {
+        toolkit.QueueEvent(ControlEvent, control);
+        return HandleMainEvent(*window, toolkit.WaitEvent(0));
+    }
+    std::u16string Editor() { return toolkit.ControlText(c().textEditor); }
+    std::size_t TextChanges() const {
+        std::size_t n = 0;
+        for (const auto& call : toolkit.calls()) {
+            n += call.what == "text";
+        }
+        return n;
+    }
+    void ExpectOneBox(std::u16string_view caption, std::u16string_view text, unsigned type) {
+        ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
+        EXPECT_EQ(toolkit.messageBoxes()[0].caption, caption);
+        EXPECT_EQ(toolkit.messageBoxes()[0].text, text);
+        EXPECT_EQ(toolkit.messageBoxes()[0].type, type);
+    }
+
+    ScriptedToolkit toolkit{96};
+    std::unique_ptr<MainWindow> window;
+    std::vector<Start> starts;
+    bool starterWorks = true;
+    test::TempDir dir;
+};
+
+TEST_F(MainWindowTest, EventsThatChangeNothing) {
+    toolkit.SetText(c().passwordField, u"pw");
+    toolkit.SetText(c().textEditor, u"text");
+    struct Row {
+        const char* what;
+        int event;
+        Identity control;
+        int result;
+    };
+    const std::vector<Row> rows = {
+        {"time-out", 0, kNoIdentity, 1},
+        {"menu", MenuEvent, kNoIdentity, 1},
+        {"platform message", 0x0200, kNoIdentity, 1},
+        {"negative code", -1, kNoIdentity, 1},
+        {"editor changed", ControlEvent, c().textEditor, 1},
+        {"password typed", ControlEvent, c().passwordField, 1},
+        {"group box", ControlEvent, c().textCryptFrame, 1},
+        {"label", ControlEvent, c().passwordLabel, 1},
+        {"the window itself", ControlEvent, c().window, 1},
+        {"unknown control", ControlEvent, 9999, 1},
+        {"no control", ControlEvent, kNoIdentity, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        toolkit.QueueEvent(row.event, row.control);
+        EXPECT_EQ(HandleMainEvent(*window, toolkit.WaitEvent(0)), row.result);
+    }
+    // A button event queued as something else is not a click.
+    toolkit.QueueEvent(MenuEvent, c().encodeButton);
+    EXPECT_EQ(HandleMainEvent(*window, toolkit.WaitEvent(0)), 1);
+    EXPECT_EQ(HandleMainEvent(*window, MenuEvent), 1);
+
+    EXPECT_TRUE(toolkit.fileDialogs().empty());
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(TextChanges(), 0u);
+    EXPECT_EQ(Editor(), u"text");
+    EXPECT_TRUE(toolkit.windows().at(c().window).open);
+}
+
+TEST_F(MainWindowTest, CloseEndsTheProgramWithoutAsking) {
+    toolkit.SetText(c().textEditor, u"unsaved");
+    toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, c().window);
+    EXPECT_EQ(HandleMainEvent(*window, toolkit.WaitEvent(0)), 0);
+    EXPECT_EQ(HandleMainEvent(*window, CloseWindowEvent), 0);
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    EXPECT_TRUE(toolkit.fileDialogs().empty());
+}
+
+TEST_F(MainWindowTest, LoadCancelledLeavesTheEditor) {
+    toolkit.SetText(c().textEditor, u"keep me");
+    toolkit.QueueFileChoice(u"");
+    EXPECT_EQ(Click(c().loadButton), 1);
+    EXPECT_EQ(Editor(), u"keep me");
+    EXPECT_EQ(TextChanges(), 0u);
+    ASSERT_EQ(toolkit.fileDialogs().size(), 1u);
+    EXPECT_EQ(toolkit.fileDialogs()[0].args.pattern, kTextPattern);
+    EXPECT_EQ(toolkit.fileDialogs()[0].args.pattern, u"Text (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+    EXPECT_FALSE(toolkit.fileDialogs()[0].args.forSaving);
+    EXPECT_FALSE(LastUsedFolder().has_value());
+}
+
+TEST_F(MainWindowTest, LoadReplacesTheEditorText) {
+    dir.Write("in.txt", {0xEF, 0xBB, 0xBF, 'L', 0xC3, 0xA4, 'd', '\r', '\n', 'x', 0, 'y'});
+    toolkit.SetText(c().textEditor, u"old text that goes");
+    toolkit.QueueFileChoice(dir.U16("in.txt"));
+    EXPECT_EQ(Click(c().loadButton), 1);
+    EXPECT_EQ(Editor(), u"\uFEFFL\u00e4d\r\nx");
+    EXPECT_EQ(LastUsedFolder(), std::optional<std::u16string>(dir.U16("")));
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    // A name that reads nothing empties the editor.
+    toolkit.QueueFileChoice(dir.U16("missing.txt"));
+    Click(c().loadButton);
+    EXPECT_EQ(Editor(), u"");
+    EXPECT_TRUE(toolkit.fileDialogs().back().args.initialFolder.has_value());
+}
+
+TEST_F(MainWindowTest, SaveNamesTheFile) {
+    const std::u16string text = u"Z\u00e4hler\r\nzwei";
+    const Bytes utf8 = {'Z', 0xC3, 0xA4, 'h', 'l', 'e', 'r', '\r', '\n', 'z', 'w', 'e', 'i'};
+    struct Row {
+        std::string chosen;
+        std::string written;
+    };
+    const std::vector<Row> rows = {
+        {"notes", "notes.txt"},
+        {"notes.md", "notes.md"},
+        {"my.notes final", "my.notes final.txt"},
+        {"Notes.TXT", "Notes.TXT"},
+        {".profile", ".profile.txt"},
+        {"archive.tar.gz", "archive.tar.gz"},
+        {"ends in dot.", "ends in dot..txt"},  // the extension after the dot is empty
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.chosen);
+        test::TempDir here;
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = BuildMainWindow(t, 0, 0, 800, 600, nullptr, kProgram);
+        t.SetText(w->controls().textEditor, text);
+        t.QueueFileChoice(here.U16(row.chosen));
+        t.QueueEvent(ControlEvent, w->controls().saveButton);
+        EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
+        EXPECT_EQ(here.List(), Names{row.written});
+        EXPECT_EQ(here.Read(row.written), utf8);
+        EXPECT_TRUE(t.messageBoxes().empty());
+        ASSERT_EQ(t.fileDialogs().size(), 1u);
+        EXPECT_TRUE(t.fileDialogs()[0].args.forSaving);
+        EXPECT_EQ(t.fileDialogs()[0].args.pattern, kTextPattern);
+        EXPECT_EQ(t.ControlText(w->controls().textEditor), text);
+    }
+}
+
+TEST_F(MainWindowTest, SaveCancelledWritesNothing) {
+    toolkit.SetText(c().textEditor, u"text");
+    toolkit.QueueFileChoice(u"");
+    Click(c().saveButton);
+    EXPECT_TRUE(dir.List().empty());
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    EXPECT_EQ(Editor(), u"text");
+}
+
+TEST_F(MainWindowTest, SaveOfTheEmptyEditorEmptiesTheFile) {
+    dir.Write("a.txt", test::Bytes("old"));
+    toolkit.QueueFileChoice(dir.U16("a.txt"));
+    toolkit.QueueAnswer(kAnswerYes);
+    Click(c().saveButton);
+    EXPECT_EQ(dir.Read("a.txt"), Bytes{});
+    EXPECT_EQ(dir.List(), Names{"a.txt"});
+}
+
+TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
+    toolkit.SetText(c().textEditor, u"new");
+    dir.Write("a.txt", test::Bytes("old"));
+    toolkit.QueueFileChoice(dir.U16("a.txt"));
+    toolkit.QueueAnswer(kAnswerNo);
+    Click(c().saveButton);
+    ExpectOneBox(kOverwriteCaption, kOverwriteQuestion, kMessageBoxYesNo);
+    EXPECT_EQ(dir.Read("a.txt"), test::Bytes("old"));
+
+    toolkit.QueueFileChoice(dir.U16("a.txt"));
+    toolkit.QueueAnswer(kAnswerYes);
+    Click(c().saveButton);
+    EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(dir.Read("a.txt"), test::Bytes("new"));
+    EXPECT_EQ(dir.List(), Names{"a.txt"});
+}
+
+TEST_F(MainWindowTest, SaveAsksAboutTheNameWithTxtAppended) {
+    toolkit.SetText(c().textEditor, u"new");
+    dir.Write("notes.txt", test::Bytes("old"));
+    // "notes" itself is new, but "notes.txt" would be replaced: No keeps it.
+    toolkit.QueueFileChoice(dir.U16("notes"));
+    toolkit.QueueAnswer(kAnswerNo);
+    Click(c().saveButton);
+    ExpectOneBox(u"Info", kOverwriteQuestion, 4u);
+    EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("old"));
+    EXPECT_EQ(dir.List(), Names{"notes.txt"});
+
+    // Yes writes it.
+    toolkit.QueueFileChoice(dir.U16("notes"));
+    toolkit.QueueAnswer(kAnswerYes);
+    Click(c().saveButton);
+    EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("new"));
+    EXPECT_EQ(dir.List(), Names{"notes.txt"});
+}
+
+TEST_F(MainWindowTest, SaveAsksOnceWhenBothNamesExist) {
+    // The user confirmed "notes"; "notes.txt" also exists and is asked about too.
+    toolkit.SetText(c().textEditor, u"new");
+    dir.Write("notes", test::Bytes("bare"));
+    dir.Write("notes.txt", test::Bytes("old"));
+    toolkit.QueueFileChoice(dir.U16("notes"));
+    toolkit.QueueAnswer(kAnswerYes);
+    toolkit.QueueAnswer(kAnswerNo);
+    Click(c().saveButton);
+    EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(dir.Read("notes"), test::Bytes("bare"));
+    EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("old"));
+}
+
+TEST_F(MainWindowTest, FailedSaveIsReported) {
+    toolkit.SetText(c().textEditor, u"text");
+    toolkit.QueueFileChoice(dir.U16("no such folder/a.txt"));
+    Click(c().saveButton);
+    ExpectOneBox(u"Error", u"The text could not be saved.", kMessageBoxOk);
+    EXPECT_TRUE(dir.List().empty());
+    EXPECT_EQ(Editor(), u"text");
+}
+
+TEST_F(MainWindowTest, EncodeThenDecodeRoundTripsThroughTheEditor) {
+    struct Row {
+        std::u16string password;
+        std::u16string text;
+        std::size_t encodedLength;
+    };
+    const std::vector<Row> rows = {
+        {u"pw", u"Hallo Welt", 44},
+        {u"", u"empty password", 44},
+        {u"pass word", u"", 44},
+        {u"\u00e4\U0001F511", u"\u00c4rger \U0001F600\r\nzweite Zeile", 64},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.text));
+        toolkit.SetText(c().passwordField, row.password);
+        toolkit.SetText(c().textEditor, row.text);
+        EXPECT_EQ(Click(c().encodeButton), 1);
+        const std::u16string encoded = Editor();
+        EXPECT_EQ(encoded.size(), row.encodedLength);
+        EXPECT_NE(encoded, row.text);
+        // What the editor holds is the text job's output for this password.
+        EXPECT_EQ(CryptText(encoded, row.password, kDecrypt), row.text);
+        EXPECT_EQ(Click(c().decodeButton), 1);
+        EXPECT_EQ(Editor(), row.text);
+    }
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    EXPECT_TRUE(toolkit.fileDialogs().empty());
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(toolkit.ControlText(c().passwordField), u"\u00e4\U0001F511");
+}
+
+TEST_F(MainWindowTest, DecodeOfAForeignEncryptedText) {
+    // Made outside the program (openssl enc -aes-256-cbc with key SHA-256("pw"), IV 00..0f).
+    toolkit.SetText(c().passwordField, u"pw");
+    toolkit.SetText(c().textEditor, u"AAECAwQFBgcICQoLDA0OD1UaDYwXNoAdCUS2kf5Tzs0=\r\n");
+    Click(c().decodeButton);
+    EXPECT_EQ(Editor(), u"Hallo Welt");
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+}
+
+TEST_F(MainWindowTest, DecodeFailureKeepsTheEditorAndShowsTheError) {
+    struct Row {
+        std::u16string password;
+        std::u16string text;
+    };
+    const std::vector<Row> rows = {
+        {u"pw", u"this is no encrypted text"},
+        {u"pw", u""},
+        {u"pw", u"abc"},
+        // The known answer above under a wrong password ("bad decrypt" with openssl, too).
+        {u"wrong", u"AAECAwQFBgcICQoLDA0OD1UaDYwXNoAdCUS2kf5Tzs0="},
+        {u"", u"AAECAwQFBgcICQoLDA0OD1UaDYwXNoAdCUS2kf5Tzs0="},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.password) + " / " + Narrow(row.text));
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = BuildMainWindow(t, 0, 0, 800, 600, nullptr, kProgram);
+        t.SetText(w->controls().passwordField, row.password);
+        t.SetText(w->controls().textEditor, row.text);
+        t.QueueEvent(ControlEvent, w->controls().decodeButton);
+        EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
+        EXPECT_EQ(t.ControlText(w->controls().textEditor), row.text);
+        ASSERT_EQ(t.messageBoxes().size(), 1u);
+        EXPECT_EQ(t.messageBoxes()[0].caption, u"Error");
+        EXPECT_EQ(t.messageBoxes()[0].text, u"Encode/Decode Error!");
+        EXPECT_EQ(t.messageBoxes()[0].type, kMessageBoxOk);
+        for (const auto& call : t.calls()) {
+            EXPECT_NE(call.what, "text");
+        }
+    }
+}
+
+TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
+    struct Row {
+        Identity MainWindowControls::*button;
+        std::u16string password;
+        std::u16string chosen;
+        std::u16string parameters;
+        std::u16string_view pattern;
+    };
+    const std::vector<Row> rows = {
+        {&MainWindowControls::encodeFileButton, u"pw", u"C:\\data\\a.bin",
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"pw\"", kAllFilesPattern},
+        {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.bin.vx",
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"pw\"", kContainerPattern},
+        // The last three characters go, whatever they are.
+        {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\report.pdf",
+         u"\"D\" \"C:\\data\\report.pdf\" \"C:\\data\\report.\" \"pw\"", kContainerPattern},
+        {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.VX",
+         u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\" \"pw\"", kContainerPattern},
+        // An empty password is an empty quoted field.
+        {&MainWindowControls::encodeFileButton, u"", u"C:\\data\\a.bin",
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"\"", kAllFilesPattern},
+        {&MainWindowControls::decodeFileButton, u"", u"C:\\data\\a.bin.vx",
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"\"", kContainerPattern},
+        // Spaces and non-ASCII pass unchanged inside the quotes.
+        {&MainWindowControls::encodeFileButton, u"pass word \u00e4", u"C:\\my docs\\b c.txt",
+         u"\"E\" \"C:\\my docs\\b c.txt\" \"C:\\my docs\\b c.txt.vx\" \"pass word \u00e4\"",
+         kAllFilesPattern},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.parameters));
+        starts.clear();
+        toolkit.SetText(c().passwordField, row.password);
+        toolkit.SetText(c().textEditor, u"editor");
+        toolkit.QueueFileChoice(row.chosen);
+        EXPECT_EQ(Click(c().*row.button), 1);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts[0], (Start{kProgram, row.parameters, kProgramFolder}));
+        const auto& dialog = toolkit.fileDialogs().back().args;
+        EXPECT_EQ(dialog.pattern, row.pattern);
+        EXPECT_FALSE(dialog.forSaving);
+        EXPECT_EQ(*LastUsedFolder(), row.chosen.substr(0, row.chosen.rfind(u'\\') + 1));
+        EXPECT_EQ(Editor(), u"editor");
+    }
+    EXPECT_EQ(kAllFilesPattern, u"Alle Dateien (*.*)|*.*");
+    EXPECT_EQ(kContainerPattern, u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*");
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+}
+
+TEST_F(MainWindowTest, FileButtonCancelledStartsNothing) {
+    for (Identity button : {c().encodeFileButton, c().decodeFileButton}) {
+        toolkit.QueueFileChoice(u"");
+        EXPECT_EQ(Click(button), 1);
+    }
+    EXPECT_EQ(toolkit.fileDialogs().size(), 2u);
+    EXPECT_TRUE(starts.empty());
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    EXPECT_FALSE(LastUsedFolder().has_value());
+}
+
+TEST_F(MainWindowTest, QuoteInThePasswordStartsNothing) {
+    for (const std::u16string password : {u"pa\"ss", u"\"", u"end\""}) {
+        for (auto button :
+             {&MainWindowControls::encodeFileButton, &MainWindowControls::decodeFileButton}) {
+            ScriptedToolkit t;
+            InitDpiScaling(t);
+            std::vector<Start> started;
+            auto w = BuildMainWindow(
+                t, 0, 0, 800, 600,
+                [&](std::u16string_view p, std::u16string_view a, std::u16string_view f) {
+                    started.push_back({std::u16string(p), std::u16string(a), std::u16string(f)});
+                    return true;
+                },
+                kProgram);
+            t.SetText(w->controls().passwordField, password);
+            t.QueueFileChoice(u"C:\\data\\a.bin.vx");
+            t.QueueEvent(ControlEvent, w->controls().*button);
+            EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
+            EXPECT_TRUE(started.empty());
+            EXPECT_TRUE(t.fileDialogs().empty());
+            ASSERT_EQ(t.messageBoxes().size(), 1u);
+            EXPECT_EQ(t.messageBoxes()[0].caption, u"Error");
+            EXPECT_EQ(t.messageBoxes()[0].text,
+                      u"The password must not contain a double quote for file encryption.");
+            EXPECT_EQ(t.messageBoxes()[0].type, kMessageBoxOk);
+            EXPECT_FALSE(LastUsedFolder().has_value());
+        }
+    }
+    // Text actions take such a password.
+    toolkit.SetText(c().passwordField, u"pa\"ss");
+    toolkit.SetText(c().textEditor, u"quoted");
+    Click(c().encodeButton);
+    Click(c().decodeButton);
+    EXPECT_EQ(Editor(), u"quoted");
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+}
+
+TEST_F(MainWindowTest, StarterThatFailsIsReported) {
+    starterWorks = false;
+    toolkit.SetText(c().passwordField, u"pw");
+    toolkit.QueueFileChoice(u"C:\\data\\a.bin");
+    Click(c().encodeFileButton);
+    EXPECT_EQ(starts.size(), 1u);
+    ExpectOneBox(u"Error", u"The file job could not be started.", kMessageBoxOk);
+}
+
+TEST(ChildCommandLine, FourQuotedFields) {
+    struct Row {
+        std::u16string letter, input, output, password, line;
+    };
+    const std::vector<Row> rows = {
+        {u"E", u"a", u"a.vx", u"pw", u"\"E\" \"a\" \"a.vx\" \"pw\""},
+        {u"D", u"", u"", u"", u"\"D\" \"\" \"\" \"\""},
+        {u"E", u"C:\\a b\\c", u"C:\\a b\\c.vx", u"p w",
+         u"\"E\" \"C:\\a b\\c\" \"C:\\a b\\c.vx\" \"p w\""},
+        // Nothing inside a field is escaped.
+        {u"E", u"in", u"out", u"a\\\"b", u"\"E\" \"in\" \"out\" \"a\\\"b\""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ChildCommandLine(row.letter, row.input, row.output, row.password), row.line)
+            << Narrow(row.line);
+    }
+}
+
+}  // namespace
+}  // namespace vexmora
