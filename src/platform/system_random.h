@@ -29,7 +29,7 @@ class SystemRandomSource {
     bool Fill(std::span<std::uint8_t> destination);
 
   private:
-    std::uintptr_t handle_ = 0;
+    [[maybe_unused]] std::uintptr_t handle_ = 0;  // the CryptoAPI provider on Windows
     bool open_ = false;
 };
 

@@ -24,21 +24,24 @@ constexpr std::uint8_t Multiply(std::uint8_t a, std::uint8_t b) {
     return product;
 }
 
+// Walks the multiplicative group with the generator 3: p runs through all non-zero elements while
+// q = p^-1 runs backwards, so each step gives one inverse for the affine map.
 constexpr std::array<std::uint8_t, 256> MakeSbox() {
     std::array<std::uint8_t, 256> box{};
-    for (int x = 0; x < 256; ++x) {
-        // The multiplicative inverse is x^254; 0 maps to 0.
-        std::uint8_t inverse = 1;
-        for (int i = 0; i < 254; ++i) {
-            inverse = Multiply(inverse, static_cast<std::uint8_t>(x));
+    std::uint8_t p = 1, q = 1;
+    do {
+        p = static_cast<std::uint8_t>(p ^ Xtime(p));  // p * 3
+        q = static_cast<std::uint8_t>(q ^ (q << 1));  // q / 3
+        q = static_cast<std::uint8_t>(q ^ (q << 2));
+        q = static_cast<std::uint8_t>(q ^ (q << 4));
+        if (q & 0x80) {
+            q ^= 0x09;
         }
-        if (x == 0) {
-            inverse = 0;
-        }
-        std::uint8_t b = inverse;
-        std::uint8_t s = b ^ std::rotl(b, 1) ^ std::rotl(b, 2) ^ std::rotl(b, 3) ^ std::rotl(b, 4);
-        box[x] = static_cast<std::uint8_t>(s ^ 0x63);
-    }
+        const std::uint8_t affine =
+            q ^ std::rotl(q, 1) ^ std::rotl(q, 2) ^ std::rotl(q, 3) ^ std::rotl(q, 4);
+        box[p] = static_cast<std::uint8_t>(affine ^ 0x63);
+    } while (p != 1);
+    box[0] = 0x63;  // 0 has no inverse; the affine map of 0
     return box;
 }
 
