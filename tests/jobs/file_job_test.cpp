@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "crypto/key_derivation.h"
+#include "faulty_file_system.h"
 #include "temp_dir.h"
 #include "test_support.h"
 
@@ -16,63 +17,7 @@ using Calls = std::vector<std::pair<std::int64_t, std::int64_t>>;
 
 constexpr std::int64_t kMiB16 = 16 * 1024 * 1024;
 
-// Wraps the real disk and breaks it where a test says.
-class FaultyFileSystem final : public FileSystem {
-  public:
-    std::int64_t writeBudget = -1;  // bytes that may still be written; -1: unlimited
-    std::int64_t readBudget = -1;
-    bool failReplace = false;
-
-    std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
-        auto file = RealFileSystem().OpenForReading(path);
-        return file ? std::make_unique<FaultyFile>(std::move(file), readBudget, true) : nullptr;
-    }
-    std::unique_ptr<File> CreateNew(std::u16string_view path) override {
-        auto file = RealFileSystem().CreateNew(path);
-        return file ? std::make_unique<FaultyFile>(std::move(file), writeBudget, false) : nullptr;
-    }
-    bool Remove(std::u16string_view path) override { return RealFileSystem().Remove(path); }
-    bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
-        return !failReplace && RealFileSystem().ReplaceFile(from, to);
-    }
-    int SameFile(std::u16string_view a, std::u16string_view b) override {
-        return RealFileSystem().SameFile(a, b);
-    }
-    bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
-
-  private:
-    class FaultyFile final : public File {
-      public:
-        FaultyFile(std::unique_ptr<File> file, std::int64_t& budget, bool reading)
-            : file_(std::move(file)), budget_(budget), reading_(reading) {}
-        bool ReadExactly(std::span<std::uint8_t> buffer) override {
-            return reading_ && Spend(buffer.size()) && file_->ReadExactly(buffer);
-        }
-        std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
-            return reading_ && Spend(buffer.size()) ? file_->ReadSome(buffer) : -1;
-        }
-        bool WriteAll(std::span<const std::uint8_t> data) override {
-            return !reading_ && Spend(data.size()) && file_->WriteAll(data);
-        }
-        std::int64_t Size() override { return file_->Size(); }
-        bool Close() override { return file_->Close(); }
-
-      private:
-        bool Spend(std::size_t n) {
-            if (budget_ < 0) {
-                return true;
-            }
-            if (static_cast<std::int64_t>(n) > budget_) {
-                return false;
-            }
-            budget_ -= static_cast<std::int64_t>(n);
-            return true;
-        }
-        std::unique_ptr<File> file_;
-        std::int64_t& budget_;
-        bool reading_;
-    };
-};
+using test::FaultyFileSystem;
 
 class FileJobTest : public ::testing::Test {
   protected:

@@ -1,0 +1,42 @@
+// What a user does with the keyboard and the controls of another process's window: typing a text
+// into a control, reading a control's text back, pressing keys, and seeing where the keyboard
+// focus is.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace vexmora::e2e {
+
+// Replaces the control's text (WM_SETTEXT, sent and waited for). False when the control's thread
+// did not answer within `timeout` or refused the text.
+bool SetControlText(HWND control, const std::wstring& text,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// The control's text as the control itself reports it (WM_GETTEXTLENGTH and WM_GETTEXT, sent and
+// waited for). Unlike WindowText() this also sees the text of edit and rich edit controls. Empty
+// when the control's thread did not answer within `timeout`.
+std::optional<std::wstring> ControlText(
+    HWND control, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Returns once the thread that owns `window` has handled everything queued before this call and is
+// back in its message loop (a WM_NULL sent and answered); false when it did not answer in time.
+bool Synchronize(HWND window, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// The window that has the keyboard focus in the thread that owns `window`; null when none.
+HWND FocusedWindow(HWND window);
+
+// Makes the top-level window `window` the foreground window, so that keyboard input goes to its
+// thread. Under Wine without a window manager SetForegroundWindow from another process is
+// honoured.
+bool BringToForeground(HWND window, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Presses and releases the key `virtualKey`, with Shift held when `shift` is set, as keyboard input
+// (SendInput) to the foreground window, after bringing `window` to the foreground. The key goes
+// through the receiving program's message loop as a real key press does, accelerators included.
+bool PressKey(HWND window, WORD virtualKey, bool shift = false);
+
+}  // namespace vexmora::e2e

@@ -1,0 +1,748 @@
+// The main window of window mode, driven from outside as a user would: its controls and their
+// places at three DPI settings, the keyboard's Tab order, encrypting and decrypting the editor's
+// text, saving and loading it through the system's file dialogs, starting file jobs, and closing.
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/system_dialogs.h"
+#include "driver/user_input.h"
+#include "e2e_test_support.h"
+
+namespace vexmora::e2e {
+namespace {
+
+constexpr wchar_t kInfoCaption[] = L"Info";
+constexpr wchar_t kReplaceQuestion[] =
+    L"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "
+    L"\u00fcberschreiben?";
+constexpr wchar_t kQuoteInPassword[] =
+    L"The password must not contain a double quote for file encryption.";
+
+// ---------------------------------------------------------------------------------------------
+// Text helpers: UTF-8 and Base64, written out here so that the program's own code is not used to
+// check itself.
+
+Bytes Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    Bytes bytes(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                        reinterpret_cast<char*>(bytes.data()), size, nullptr, nullptr);
+    return bytes;
+}
+
+constexpr char kBase64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::wstring ToBase64(const Bytes& bytes) {
+    std::wstring text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = static_cast<std::uint32_t>(bytes[i]) << 16;
+        if (n > 1) {
+            group |= static_cast<std::uint32_t>(bytes[i + 1]) << 8;
+        }
+        if (n > 2) {
+            group |= bytes[i + 2];
+        }
+        for (std::size_t k = 0; k < 4; ++k) {
+            text += k <= n ? static_cast<wchar_t>(kBase64Alphabet[(group >> (18 - 6 * k)) & 63])
+                           : L'=';
+        }
+    }
+    return text;
+}
+
+// The bytes of a Base64 text in the standard alphabet with "=" padding; empty when the text is not
+// exactly that (wrong length, a character outside the alphabet, misplaced padding).
+std::optional<Bytes> FromBase64(const std::wstring& text) {
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    Bytes bytes;
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        std::uint32_t group = 0;
+        int padding = 0;
+        for (std::size_t k = 0; k < 4; ++k) {
+            const wchar_t c = text[i + k];
+            const char* at = c < 128 && c != 0 ? std::strchr(kBase64Alphabet, static_cast<char>(c))
+                                               : nullptr;
+            if (c == L'=' && i + 4 == text.size() && k >= 2) {
+                ++padding;
+                group <<= 6;
+            } else if (at != nullptr && padding == 0) {
+                group = (group << 6) | static_cast<std::uint32_t>(at - kBase64Alphabet);
+            } else {
+                return std::nullopt;
+            }
+        }
+        for (int k = 0; k < 3 - padding; ++k) {
+            bytes.push_back(static_cast<std::uint8_t>(group >> (16 - 8 * k)));
+        }
+    }
+    return bytes;
+}
+
+// The length of the encrypted text of `utf8Bytes` bytes: Base64 of the container.
+std::size_t EncryptedTextLength(std::size_t utf8Bytes) {
+    return 4 * ((ContainerSize(utf8Bytes) + 2) / 3);
+}
+
+std::string Describe(const RECT& r) {
+    std::ostringstream out;
+    out << "(" << r.left << ", " << r.top << ") size " << (r.right - r.left) << " x "
+        << (r.bottom - r.top);
+    return out.str();
+}
+
+RECT ScaledRect(int x, int y, int width, int height, int dpi) {
+    const int left = Scaled(x, dpi);
+    const int top = Scaled(y, dpi);
+    return {left, top, left + Scaled(width, dpi), top + Scaled(height, dpi)};
+}
+
+// ---------------------------------------------------------------------------------------------
+// One run of the program in window mode, with the handles of its controls.
+
+class MainWindowSession {
+  public:
+    explicit MainWindowSession(const std::wstring& workingFolder)
+        : process_(ProgramProcess::Start(ProgramPath(), L"", workingFolder)) {
+        window_ = WaitForWindow(process_.Id(), kTitle, 30s);
+        if (window_ != nullptr) {
+            WaitUntil([&] { return ChildControls(window_).size() >= 12; }, 10s);
+        }
+    }
+
+    // The window is there with its controls.
+    ::testing::AssertionResult Ready() const {
+        if (window_ == nullptr) {
+            return ::testing::AssertionFailure() << "no window titled \"Vexmora\" appeared";
+        }
+        if (PasswordField() == nullptr || Editor() == nullptr) {
+            return ::testing::AssertionFailure() << "no password field or no editor";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    ProgramProcess& Process() { return process_; }
+    HWND Window() const { return window_; }
+    HWND PasswordField() const { return ByClass(L"Edit"); }
+    HWND Editor() const { return ByClass(L"RichEdit20W"); }
+    HWND Button(std::wstring_view text) const {
+        for (const ChildControl& control : ChildControls(window_)) {
+            if (SameClass(control.className, L"Button") && control.text == text) {
+                return control.window;
+            }
+        }
+        return nullptr;
+    }
+
+    std::wstring EditorText() const { return ControlText(Editor()).value_or(L"<no answer>"); }
+
+    ::testing::AssertionResult TypePassword(const std::wstring& password) const {
+        return Typed(PasswordField(), password);
+    }
+    ::testing::AssertionResult TypeText(const std::wstring& text) const {
+        return Typed(Editor(), text);
+    }
+
+    // Clicks a button and waits until the program is back in its loop (for the text actions, which
+    // finish before the program reads its next message).
+    ::testing::AssertionResult ClickAndWait(std::wstring_view text) const {
+        HWND button = Button(text);
+        if (button == nullptr) {
+            return ::testing::AssertionFailure() << "no button \"" << Narrow(std::wstring(text))
+                                                 << "\"";
+        }
+        PostClick(button);
+        if (!Synchronize(window_)) {
+            return ::testing::AssertionFailure() << "the program did not answer after the click";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // Clicks a button and waits for the file dialog it opens; null when none appears.
+    HWND OpenFileDialog(std::wstring_view text) const {
+        HWND button = Button(text);
+        if (button == nullptr) {
+            return nullptr;
+        }
+        PostClick(button);
+        return WaitForFileDialog(process_.Id(), 15s);
+    }
+
+    // Clicks a button and chooses `path` in the file dialog that it opens.
+    ::testing::AssertionResult ChooseThrough(std::wstring_view button,
+                                             const std::wstring& path) const {
+        HWND dialog = OpenFileDialog(button);
+        if (dialog == nullptr) {
+            return ::testing::AssertionFailure()
+                   << "\"" << Narrow(std::wstring(button)) << "\" opened no file dialog";
+        }
+        if (!ChooseInFileDialog(dialog, path)) {
+            CancelDialog(dialog);
+            return ::testing::AssertionFailure()
+                   << "the file dialog did not take \"" << Narrow(path) << "\"";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // Closes the window as its close box does; the process must end with exit code 0.
+    std::optional<DWORD> Close() {
+        PostCloseRequest(window_);
+        return process_.WaitForExit(30s);
+    }
+
+  private:
+    HWND ByClass(const wchar_t* className) const {
+        if (window_ == nullptr) {
+            return nullptr;
+        }
+        for (const ChildControl& control : ChildControls(window_)) {
+            if (SameClass(control.className, className)) {
+                return control.window;
+            }
+        }
+        return nullptr;
+    }
+
+    static ::testing::AssertionResult Typed(HWND control, const std::wstring& text) {
+        if (!SetControlText(control, text)) {
+            return ::testing::AssertionFailure() << "the control did not take the text";
+        }
+        const std::optional<std::wstring> now = ControlText(control);
+        if (now != text) {
+            return ::testing::AssertionFailure()
+                   << "the control holds \"" << Narrow(now.value_or(L"<no answer>"))
+                   << "\" after typing \"" << Narrow(text) << "\"";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    ProgramProcess process_;
+    HWND window_ = nullptr;
+};
+
+// The box the process shows next (not a file dialog), checked for caption, text and buttons, and
+// answered with `answer`.
+::testing::AssertionResult AnswerExpectedBox(DWORD processId, const std::wstring& caption,
+                                             const std::wstring& text,
+                                             const std::vector<std::wstring>& buttons, int answer) {
+    HWND box = WaitForBox(processId, 15s);
+    if (box == nullptr) {
+        return ::testing::AssertionFailure()
+               << "no box \"" << Narrow(caption) << "\" appeared";
+    }
+    const std::wstring seenCaption = WindowText(box);
+    const std::wstring seenText = MessageBoxText(box);
+    const std::vector<std::wstring> seenButtons = BoxButtons(box);
+    const bool answered = AnswerBox(box, answer);
+    if (seenCaption != caption || seenText != text || seenButtons != buttons) {
+        std::string names;
+        for (const auto& name : seenButtons) {
+            names += " [" + Narrow(name) + "]";
+        }
+        return ::testing::AssertionFailure()
+               << "box \"" << Narrow(seenCaption) << "\": \"" << Narrow(seenText)
+               << "\" with buttons" << names;
+    }
+    if (!answered) {
+        return ::testing::AssertionFailure() << "the box did not close on the answer";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+struct ExpectedControl {
+    const wchar_t* className;
+    const wchar_t* text;
+    int x, y, width, height;
+    LONG requiredStyle;  // bits that must be set
+    LONG typeMask;       // together with requiredStyle: the control type in the low style bits
+};
+
+// In creation order.
+constexpr ExpectedControl kMainControls[] = {
+    {L"Button", L"Password", 10, 10, 780, 70, BS_GROUPBOX, BS_TYPEMASK},
+    {L"Button", L"Text Crypt", 10, 90, 780, 430, BS_GROUPBOX, BS_TYPEMASK},
+    {L"Button", L"File Crypt", 10, 530, 780, 63, BS_GROUPBOX, BS_TYPEMASK},
+    {L"Static", L"Password:", 20, 41, 60, 20, 0, 0},
+    {L"Edit", L"", 90, 40, 690, 20, ES_PASSWORD | WS_TABSTOP, 0},
+    {L"RichEdit20W", L"", 21, 146, 759, 364, ES_MULTILINE | WS_TABSTOP, 0},
+    {L"Button", L"Load", 20, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+    {L"Button", L"Save", 130, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+    {L"Button", L"Encode", 240, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+    {L"Button", L"Decode", 350, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+    {L"Button", L"Encode file", 20, 555, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+    {L"Button", L"Decode file", 130, 555, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
+};
+
+class MainWindowLayoutTest : public ProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
+    const int dpi = GetParam();
+    std::optional<MainWindowSession> app;
+    {
+        // The program reads the DPI when it starts; the value is restored right after.
+        ScopedLogPixels logPixels(static_cast<DWORD>(dpi));
+        app.emplace(Folder());
+    }
+    ASSERT_TRUE(app->Ready());
+    HWND window = app->Window();
+
+    const LONG style = WindowStyle(window);
+    const LONG frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+    EXPECT_EQ(style & frame, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
+        << std::hex << "style 0x" << style;
+    EXPECT_EQ(style & WS_CHILD, 0);
+    EXPECT_EQ(GetMenu(window), nullptr);
+
+    const SIZE client = ClientSize(window);
+    EXPECT_EQ(client.cx, Scaled(800, dpi));
+    EXPECT_EQ(client.cy, Scaled(600, dpi));
+
+    // Centred on the screen, at 0 in a dimension where the window is larger than the screen.
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = std::min<int>(outer.right - outer.left, screenWidth);
+    const int height = std::min<int>(outer.bottom - outer.top, screenHeight);
+    EXPECT_EQ(outer.left, (screenWidth - width) / 2) << "screen width " << screenWidth;
+    EXPECT_EQ(outer.top, (screenHeight - height) / 2) << "screen height " << screenHeight;
+
+    const std::vector<ChildControl> controls = ChildControls(window);
+    ASSERT_EQ(controls.size(), std::size(kMainControls));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ExpectedControl& want = kMainControls[i];
+        const ChildControl& seen = controls[i];
+        SCOPED_TRACE("control " + std::to_string(i + 1) + " \"" + Narrow(want.text) + "\"");
+        EXPECT_TRUE(SameClass(seen.className, want.className)) << Narrow(seen.className);
+        // The editor and the password field are read through their own messages.
+        const std::wstring text = want.text[0] == L'\0' ? ControlText(seen.window).value_or(L"?")
+                                                        : seen.text;
+        EXPECT_EQ(text, want.text);
+        EXPECT_EQ(Describe(seen.rect),
+                  Describe(ScaledRect(want.x, want.y, want.width, want.height, dpi)));
+        EXPECT_EQ(seen.style & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+        const LONG checked = want.requiredStyle | want.typeMask | WS_TABSTOP;
+        EXPECT_EQ(seen.style & checked, want.requiredStyle)
+            << std::hex << "style 0x" << seen.style;
+        EXPECT_EQ(GetParent(seen.window), window);
+    }
+
+    EXPECT_EQ(app->Close(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindowDpi, MainWindowLayoutTest, ::testing::Values(96, 120, 144),
+                         [](const auto& tested) { return "Dpi" + std::to_string(tested.param); });
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+class MainWindowKeyboardTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        app_.emplace(Folder());
+        ASSERT_TRUE(app_->Ready());
+        names_ = {{app_->PasswordField(), "password field"}, {app_->Editor(), "editor"}};
+        for (const wchar_t* button :
+             {L"Load", L"Save", L"Encode", L"Decode", L"Encode file", L"Decode file"}) {
+            names_.emplace_back(app_->Button(button), Narrow(button));
+        }
+    }
+    void TearDown() override {
+        if (app_) {
+            EXPECT_EQ(app_->Close(), 0u);
+        }
+    }
+
+    std::string FocusName() const {
+        HWND focus = FocusedWindow(app_->Window());
+        for (const auto& [window, name] : names_) {
+            if (window == focus) {
+                return name;
+            }
+        }
+        return focus == app_->Window() ? "main window" : focus == nullptr ? "nothing" : "other";
+    }
+
+    // Presses Tab (or Shift+Tab) `count` times and returns where the focus went after each press.
+    std::vector<std::string> Press(int count, bool shift) {
+        std::vector<std::string> visited;
+        for (int i = 0; i < count; ++i) {
+            const HWND before = FocusedWindow(app_->Window());
+            if (!PressKey(app_->Window(), VK_TAB, shift)) {
+                visited.push_back("<the key could not be sent>");
+                break;
+            }
+            // The focus moves once the program has read the key; a key that moves nothing shows
+            // up as the same name twice.
+            WaitUntil([&] { return FocusedWindow(app_->Window()) != before; }, 3s);
+            visited.push_back(FocusName());
+        }
+        return visited;
+    }
+
+    std::optional<MainWindowSession> app_;
+    std::vector<std::pair<HWND, std::string>> names_;
+};
+
+TEST_F(MainWindowKeyboardTest, TabAndShiftTabFollowTheCreationOrderAndWrap) {
+    // At start no control has the focus; the first Tab goes to the first tab stop.
+    EXPECT_EQ(FocusName(), "main window");
+    EXPECT_EQ(Press(9, false),
+              (std::vector<std::string>{"password field", "editor", "Load", "Save", "Encode",
+                                        "Decode", "Encode file", "Decode file", "password field"}));
+    EXPECT_EQ(Press(9, true),
+              (std::vector<std::string>{"Decode file", "Encode file", "Decode", "Encode", "Save",
+                                        "Load", "editor", "password field", "Decode file"}));
+}
+
+TEST_F(MainWindowKeyboardTest, TabInTheEditorMovesTheFocusAndTypesNothing) {
+    const std::wstring text = L"first line\r\nsecond line";
+    ASSERT_TRUE(app_->TypeText(text));
+    ASSERT_TRUE(app_->TypePassword(L"secret"));
+    ASSERT_EQ(Press(2, false), (std::vector<std::string>{"password field", "editor"}));
+    EXPECT_EQ(Press(1, false), std::vector<std::string>{"Load"});
+    EXPECT_EQ(app_->EditorText(), text);
+    EXPECT_EQ(Press(1, true), std::vector<std::string>{"editor"});
+    EXPECT_EQ(Press(1, true), std::vector<std::string>{"password field"});
+    EXPECT_EQ(app_->EditorText(), text);
+    EXPECT_EQ(ControlText(app_->PasswordField()), L"secret");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encode and Decode of the editor's text
+
+class MainWindowTextCryptTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        app_.emplace(Folder());
+        ASSERT_TRUE(app_->Ready());
+    }
+    void TearDown() override {
+        if (app_) {
+            EXPECT_EQ(app_->Close(), 0u);
+        }
+    }
+
+    // Types the text and the password, clicks Encode and returns the editor's text afterwards.
+    std::wstring Encode(const std::wstring& text, const std::wstring& password) {
+        EXPECT_TRUE(app_->TypePassword(password));
+        EXPECT_TRUE(app_->TypeText(text));
+        EXPECT_TRUE(app_->ClickAndWait(L"Encode"));
+        return app_->EditorText();
+    }
+
+    std::optional<MainWindowSession> app_;
+};
+
+TEST_F(MainWindowTextCryptTest, EncodeGivesOneLineOfBase64AndDecodeRestoresTheText) {
+    const std::wstring password = L"p\u00e4ss \u5bc6\u7801";
+    const std::wstring texts[] = {
+        L"Gr\u00fc\u00dfe",                                   // 7 UTF-8 bytes
+        L"\u00c4rger \u00fcber \u20ac",                       // 15 bytes: the last of one block
+        L"\u00c4rger \u00fcber \u20ac!",                      // 16 bytes: one block more
+        L"\u041a\u043b\u044e\u0447 \u2192 \u5bc6\u7801 \u2713 line one\r\nline two",
+        L"",
+    };
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE("text \"" + Narrow(text) + "\"");
+        const std::size_t utf8Bytes = Utf8(text).size();
+        const std::wstring encoded = Encode(text, password);
+        EXPECT_EQ(encoded.size(), EncryptedTextLength(utf8Bytes)) << Narrow(encoded);
+        EXPECT_EQ(encoded.find_first_of(L"\r\n"), std::wstring::npos) << "more than one line";
+        const std::optional<Bytes> container = FromBase64(encoded);
+        ASSERT_TRUE(container.has_value()) << "not Base64: " << Narrow(encoded);
+        EXPECT_EQ(container->size(), ContainerSize(utf8Bytes));
+
+        ASSERT_TRUE(app_->ClickAndWait(L"Decode"));
+        EXPECT_EQ(app_->EditorText(), text);
+    }
+    // No box was shown on the way.
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
+}
+
+TEST_F(MainWindowTextCryptTest, EncodedTextIsAContainerOfTheUtf8BytesThatAFileJobDecrypts) {
+    const std::wstring password = L"\u00e9t\u00e9 2024";
+    const std::wstring text = L"Stra\u00dfe \u2013 \u6771\u4eac \U0001F600 end";
+    const std::wstring encoded = Encode(text, password);
+    const std::optional<Bytes> container = FromBase64(encoded);
+    ASSERT_TRUE(container.has_value()) << "not Base64: " << Narrow(encoded);
+    WriteBytes(At(L"text.vx"), *container);
+    ASSERT_TRUE(
+        JobSucceeded(Run(QuotedParameters({L"D", At(L"text.vx"), At(L"text.txt"), password}))));
+    EXPECT_EQ(ReadBytes(At(L"text.txt")), Utf8(text));
+}
+
+TEST_F(MainWindowTextCryptTest, DecodesATextEncryptedByAnotherTool) {
+    ASSERT_TRUE(app_->TypePassword(kNonAsciiPassword));
+    ASSERT_TRUE(app_->TypeText(ToBase64(kNonAsciiPasswordContainer)));
+    ASSERT_TRUE(app_->ClickAndWait(L"Decode"));
+    // The plaintext ends in a line feed, which the editor reports as the end of a paragraph.
+    const Bytes plain = KnownPlaintext();
+    const std::wstring expected(plain.begin(), plain.end() - 1);
+    EXPECT_EQ(app_->EditorText(), expected + L"\r\n");
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
+}
+
+TEST_F(MainWindowTextCryptTest, EncodingTheSameTextTwiceGivesDifferentTexts) {
+    const std::wstring first = Encode(L"same text", L"pw");
+    const std::wstring second = Encode(L"same text", L"pw");
+    EXPECT_EQ(first.size(), 44u);
+    EXPECT_EQ(second.size(), 44u);
+    EXPECT_NE(first, second) << "both encryptions used the same IV";
+}
+
+TEST_F(MainWindowTextCryptTest, FailedDecodeKeepsTheTextAndShowsTheErrorBox) {
+    const std::wstring encoded = Encode(L"geheim \u00fc", L"right password");
+    ASSERT_EQ(encoded.size(), 44u);
+    const std::wstring notBase64 = L"this is not Base64 \u00e4\u00f6\u00fc!";
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {encoded, L"wrong password"},
+        {notBase64, L"right password"},
+    };
+    for (const auto& [text, password] : cases) {
+        SCOPED_TRACE("text \"" + Narrow(text) + "\", password \"" + Narrow(password) + "\"");
+        ASSERT_TRUE(app_->TypePassword(password));
+        ASSERT_TRUE(app_->TypeText(text));
+        PostClick(app_->Button(L"Decode"));
+        EXPECT_TRUE(AnswerExpectedBox(app_->Process().Id(), kErrorCaption, kErrorText, {L"OK"},
+                                      IDOK));
+        ASSERT_TRUE(Synchronize(app_->Window()));
+        EXPECT_EQ(app_->EditorText(), text);
+    }
+    // The kept text still decodes with the right password.
+    ASSERT_TRUE(app_->TypePassword(L"right password"));
+    ASSERT_TRUE(app_->TypeText(encoded));
+    ASSERT_TRUE(app_->ClickAndWait(L"Decode"));
+    EXPECT_EQ(app_->EditorText(), L"geheim \u00fc");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Save and Load through the file dialogs
+
+class MainWindowTextFileTest : public MainWindowTextCryptTest {};
+
+TEST_F(MainWindowTextFileTest, SaveWritesUtf8AndLoadReadsItBack) {
+    const std::wstring text = L"Zeile eins \u00e4\u00f6\u00fc\r\nZeile zwei \u20ac \u5bc6\u7801";
+    ASSERT_TRUE(app_->TypeText(text));
+    ASSERT_TRUE(app_->ChooseThrough(L"Save", At(L"note.txt")));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr) << "a new file needs no question";
+    ASSERT_TRUE(FileExists(At(L"note.txt")));
+    EXPECT_EQ(ReadBytes(At(L"note.txt")), Utf8(text));
+
+    ASSERT_TRUE(app_->TypeText(L"something else"));
+    ASSERT_TRUE(app_->ChooseThrough(L"Load", At(L"note.txt")));
+    EXPECT_TRUE(WaitUntil([&] { return app_->EditorText() == text; }, 10s))
+        << "editor: " << Narrow(app_->EditorText());
+
+    // A file written by someone else: UTF-8 without a byte-order mark.
+    const std::wstring other = L"\u041f\u0440\u0438\u0432\u0435\u0442\r\n\u00a9 2024 \u2713";
+    WriteBytes(At(L"other.txt"), Utf8(other));
+    ASSERT_TRUE(app_->ChooseThrough(L"Load", At(L"other.txt")));
+    EXPECT_TRUE(WaitUntil([&] { return app_->EditorText() == other; }, 10s))
+        << "editor: " << Narrow(app_->EditorText());
+    EXPECT_EQ(ReadBytes(At(L"note.txt")), Utf8(text)) << "loading changed the file";
+}
+
+TEST_F(MainWindowTextFileTest, SaveAppendsTxtToANameWithoutExtension) {
+    ASSERT_TRUE(app_->TypeText(L"no extension"));
+    ASSERT_TRUE(app_->ChooseThrough(L"Save", At(L"notes")));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_FALSE(FileExists(At(L"notes")));
+    ASSERT_TRUE(FileExists(At(L"notes.txt")));
+    EXPECT_EQ(ReadBytes(At(L"notes.txt")), Utf8(L"no extension"));
+}
+
+TEST_F(MainWindowTextFileTest, SaveOverAnExistingFileAsksAndNoKeepsItYesReplacesIt) {
+    const Bytes old = Utf8(L"the old content, longer than the new text\r\n");
+    WriteBytes(At(L"keep.txt"), old);
+    const FolderListing before = ListFolder(Folder());
+    const std::wstring text = L"neu: \u00fc";
+    ASSERT_TRUE(app_->TypeText(text));
+
+    ASSERT_TRUE(app_->ChooseThrough(L"Save", At(L"keep.txt")));
+    ASSERT_TRUE(AnswerExpectedBox(app_->Process().Id(), kInfoCaption, kReplaceQuestion,
+                                  {L"Yes", L"No"}, IDNO));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(ReadBytes(At(L"keep.txt")), old);
+    EXPECT_EQ(ListFolder(Folder()), before) << "answering No changed the folder";
+
+    ASSERT_TRUE(app_->ChooseThrough(L"Save", At(L"keep.txt")));
+    ASSERT_TRUE(AnswerExpectedBox(app_->Process().Id(), kInfoCaption, kReplaceQuestion,
+                                  {L"Yes", L"No"}, IDYES));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(ReadBytes(At(L"keep.txt")), Utf8(text));
+    EXPECT_EQ(ListFolder(Folder()).size(), 1u) << "a stray file was left behind";
+}
+
+TEST_F(MainWindowTextFileTest, CancelledDialogsChangeNothing) {
+    WriteBytes(At(L"a.txt"), Utf8(L"file text"));
+    const FolderListing before = ListFolder(Folder());
+    ASSERT_TRUE(app_->TypeText(L"editor text"));
+
+    HWND dialog = app_->OpenFileDialog(L"Load");
+    ASSERT_NE(dialog, nullptr) << "Load opened no file dialog";
+    ASSERT_TRUE(CancelDialog(dialog));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(app_->EditorText(), L"editor text");
+
+    dialog = app_->OpenFileDialog(L"Save");
+    ASSERT_NE(dialog, nullptr) << "Save opened no file dialog";
+    ASSERT_TRUE(CancelDialog(dialog));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
+    EXPECT_EQ(ListFolder(Folder()), before);
+    EXPECT_EQ(app_->EditorText(), L"editor text");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encode file and Decode file: a second instance does the work
+
+class MainWindowFileCryptTest : public MainWindowTextCryptTest {
+  protected:
+    // Waits for the child that the last file button started and returns its exit code, or a
+    // description of what went wrong. `output` is the file the child must leave.
+    ::testing::AssertionResult ChildJobSucceeded(const std::wstring& output) {
+        std::vector<DWORD> children;
+        WaitUntil(
+            [&] {
+                children = ChildProcessIds(app_->Process().Id());
+                return !children.empty() || FileExists(output);
+            },
+            30s);
+        if (children.size() > 1) {
+            return ::testing::AssertionFailure() << children.size() << " children started";
+        }
+        if (children.empty()) {
+            if (!FileExists(output)) {
+                return ::testing::AssertionFailure() << "no child started and no output appeared";
+            }
+            // The child was quicker than the driver; only its output can be checked.
+            std::cout << "[ note ] the child ended before the driver saw it\n";
+            return ::testing::AssertionSuccess();
+        }
+        const std::optional<DWORD> code = WaitForProcessExit(children[0], 120s);
+        if (!code.has_value()) {
+            return ::testing::AssertionFailure() << "the child did not end in time";
+        }
+        if (*code != 0) {
+            return ::testing::AssertionFailure() << "the child ended with exit code " << *code;
+        }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(MainWindowFileCryptTest, EncodeFileThenDecodeFileRestoresTheBytes) {
+    constexpr std::uint64_t kSize = 3 * 1024 * 1024 + 5;
+    const std::wstring password = L"file p\u00e4ssword";
+    WritePatternFile(At(L"data.bin"), kSize, 21);
+    const Bytes original = ReadBytes(At(L"data.bin"));
+    ASSERT_TRUE(app_->TypePassword(password));
+
+    ASSERT_TRUE(app_->ChooseThrough(L"Encode file", At(L"data.bin")));
+    ASSERT_TRUE(ChildJobSucceeded(At(L"data.bin.vx")));
+    ASSERT_TRUE(FileExists(At(L"data.bin.vx")));
+    EXPECT_EQ(FileSize(At(L"data.bin.vx")), ContainerSize(kSize));
+    EXPECT_EQ(ReadBytes(At(L"data.bin")), original) << "encoding changed the input";
+
+    // Decode file writes the name without ".vx": the original must come back from the container.
+    ASSERT_TRUE(DeleteFileW(At(L"data.bin").c_str()));
+    ASSERT_TRUE(app_->ChooseThrough(L"Decode file", At(L"data.bin.vx")));
+    ASSERT_TRUE(ChildJobSucceeded(At(L"data.bin")));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(At(L"data.bin")); }, 10s));
+    EXPECT_EQ(ReadBytes(At(L"data.bin")), original);
+    EXPECT_EQ(ListFolder(Folder()).size(), 2u) << "a stray file was left behind";
+}
+
+TEST_F(MainWindowFileCryptTest, DecodeFileWithTheWrongPasswordLeavesNoOutput) {
+    WriteBytes(At(L"known.vx"), kSpacePasswordContainer);
+    const FolderListing before = ListFolder(Folder());
+    ASSERT_TRUE(app_->TypePassword(L"wrong horse"));
+    ASSERT_TRUE(app_->ChooseThrough(L"Decode file", At(L"known.vx")));
+    // The child reports the failure itself; the main window shows nothing.
+    std::vector<DWORD> children;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            children = ChildProcessIds(app_->Process().Id());
+            return !children.empty();
+        },
+        30s))
+        << "no child started";
+    ASSERT_EQ(children.size(), 1u);
+    HWND box = WaitForMessageBox(children[0], 30s);
+    ASSERT_NE(box, nullptr) << "the child showed no error box";
+    EXPECT_EQ(MessageBoxText(box), kErrorText);
+    EXPECT_TRUE(PressMessageBoxOk(box));
+    EXPECT_EQ(WaitForProcessExit(children[0], 30s), 1u);
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
+    EXPECT_EQ(ListFolder(Folder()), before);
+}
+
+TEST_F(MainWindowFileCryptTest, PasswordWithADoubleQuoteStartsNoJob) {
+    WritePatternFile(At(L"data.bin"), 1000, 3);
+    const FolderListing before = ListFolder(Folder());
+    ASSERT_TRUE(app_->TypePassword(L"say \"cheese\""));
+    for (const wchar_t* button : {L"Encode file", L"Decode file"}) {
+        SCOPED_TRACE(Narrow(button));
+        PostClick(app_->Button(button));
+        // The refusal comes before any dialog.
+        EXPECT_TRUE(AnswerExpectedBox(app_->Process().Id(), kErrorCaption, kQuoteInPassword,
+                                      {L"OK"}, IDOK));
+        ASSERT_TRUE(Synchronize(app_->Window()));
+        if (HWND dialog = WaitForFileDialog(app_->Process().Id(), 0ms)) {
+            ADD_FAILURE() << "a file dialog opened";
+            CancelDialog(dialog);
+        }
+    }
+    EXPECT_TRUE(ChildProcessIds(app_->Process().Id()).empty());
+    EXPECT_EQ(ListFolder(Folder()), before);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+class MainWindowCloseTest : public ProgramTest {};
+
+TEST_F(MainWindowCloseTest, CloseRequestsEndTheProcessWithCodeZeroWithoutAsking) {
+    {
+        MainWindowSession app(Folder());
+        ASSERT_TRUE(app.Ready());
+        // Unsaved text is not asked about.
+        ASSERT_TRUE(app.TypeText(L"unsaved text"));
+        ASSERT_TRUE(app.TypePassword(L"pw"));
+        ASSERT_TRUE(PostCloseRequest(app.Window()));
+        EXPECT_EQ(app.Process().WaitForExit(30s), 0u);
+    }
+    {
+        MainWindowSession app(Folder());
+        ASSERT_TRUE(app.Ready());
+        ASSERT_TRUE(PostSystemClose(app.Window()));
+        EXPECT_EQ(app.Process().WaitForExit(30s), 0u);
+    }
+    {
+        // The window stays until it is closed.
+        MainWindowSession app(Folder());
+        ASSERT_TRUE(app.Ready());
+        EXPECT_FALSE(app.Process().PollExit(1s).has_value()) << "the program ended by itself";
+        EXPECT_TRUE(IsWindowVisible(app.Window()));
+        EXPECT_EQ(app.Close(), 0u);
+    }
+    EXPECT_TRUE(ListFolder(Folder()).empty());
+}
+
+}  // namespace
+}  // namespace vexmora::e2e
