@@ -3,7 +3,7 @@
 namespace vexmora {
 
 void ScriptedToolkit::QueueEvent(int event, Identity control, Identity window) {
-    events_.push_back({event, control, window});
+    events_.Push(event, control, window);
 }
 
 void ScriptedToolkit::SetDefaultControlFont(std::u16string_view face, int points) {
@@ -36,21 +36,10 @@ void ScriptedToolkit::CloseWindow(Identity window) {
 }
 
 int ScriptedToolkit::WaitEvent(int) {
-    if (events_.empty() && onIdle) {
+    if (events_.Empty() && onIdle) {
         onIdle(*this);
     }
-    if (events_.empty()) {
-        return 0;
-    }
-    Event event = events_.front();
-    events_.pop_front();
-    if (event.code == ControlEvent) {
-        eventControl_ = event.control;
-    }
-    if (event.code == CloseWindowEvent) {
-        eventWindow_ = event.window;
-    }
-    return event.code;
+    return events_.Take();
 }
 
 void ScriptedToolkit::SetProgressMaximum(Identity bar, std::int32_t maximum) {

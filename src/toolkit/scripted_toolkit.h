@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/event_queue.h"
 #include "toolkit/toolkit.h"
 
 namespace vexmora {
@@ -65,7 +66,7 @@ class ScriptedToolkit final : public Toolkit {
     const std::vector<FileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<Call>& calls() const { return calls_; }
     bool dpiAware() const { return dpiAware_; }
-    std::size_t pendingEvents() const { return events_.size(); }
+    std::size_t pendingEvents() const { return events_.Size(); }
 
     // Toolkit.
     void MakeProcessDpiAware() override { dpiAware_ = true; }
@@ -75,8 +76,8 @@ class ScriptedToolkit final : public Toolkit {
     Identity CreateControl(Identity window, const ControlArgs& args) override;
     void CloseWindow(Identity window) override;
     int WaitEvent(int timeoutMs) override;
-    Identity EventControl() const override { return eventControl_; }
-    Identity EventWindow() const override { return eventWindow_; }
+    Identity EventControl() const override { return events_.LastControl(); }
+    Identity EventWindow() const override { return events_.LastWindow(); }
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
@@ -86,12 +87,6 @@ class ScriptedToolkit final : public Toolkit {
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
 
   private:
-    struct Event {
-        int code;
-        Identity control;
-        Identity window;
-    };
-
     int logicalPixelsX_;
     bool dpiAware_ = false;
     std::u16string font_;
@@ -99,14 +94,12 @@ class ScriptedToolkit final : public Toolkit {
     Identity lastIdentity_ = kNoIdentity;
     std::map<Identity, Window> windows_;
     std::map<Identity, Control> controls_;
-    std::deque<Event> events_;
+    EventQueue events_;
     std::deque<int> answers_;
     std::deque<std::u16string> fileChoices_;
     std::vector<FileDialog> fileDialogs_;
     std::vector<MessageBox> messageBoxes_;
     std::vector<Call> calls_;
-    Identity eventControl_ = kNoIdentity;
-    Identity eventWindow_ = kNoIdentity;
 };
 
 }  // namespace vexmora

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/event_queue.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/modal_guard.h"
 
@@ -45,8 +46,8 @@ class Win32Toolkit final : public Toolkit {
     Identity CreateControl(Identity window, const ControlArgs& args) override;
     void CloseWindow(Identity window) override;
     int WaitEvent(int timeoutMs) override;
-    Identity EventControl() const override { return eventControl_; }
-    Identity EventWindow() const override { return eventWindow_; }
+    Identity EventControl() const override { return events_.LastControl(); }
+    Identity EventWindow() const override { return events_.LastWindow(); }
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
@@ -61,11 +62,6 @@ class Win32Toolkit final : public Toolkit {
         Identity window = kNoIdentity;  // kNoIdentity for a top-level window
         std::wstring className;         // top-level windows: their own registered class
         ControlKind kind = ControlKind::Label;
-    };
-    struct Event {
-        int code;
-        Identity control;
-        Identity window;
     };
 
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,9 +80,7 @@ class Win32Toolkit final : public Toolkit {
     Identity lastIdentity_ = kNoIdentity;
     std::map<Identity, Entry> entries_;
     std::map<HWND, Identity> identities_;
-    std::deque<Event> events_;
-    Identity eventControl_ = kNoIdentity;
-    Identity eventWindow_ = kNoIdentity;
+    EventQueue events_;
     const wchar_t* richEditClass_ = nullptr;
 };
 
@@ -272,16 +266,8 @@ void Win32Toolkit::CloseWindow(Identity window) {
 }
 
 int Win32Toolkit::WaitEvent(int timeoutMs) {
-    if (!events_.empty()) {
-        Event event = events_.front();
-        events_.pop_front();
-        if (event.code == ControlEvent) {
-            eventControl_ = event.control;
-        }
-        if (event.code == CloseWindowEvent) {
-            eventWindow_ = event.window;
-        }
-        return event.code;
+    if (!events_.Empty()) {
+        return events_.Take();
     }
     MSG message{};
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
@@ -437,17 +423,16 @@ LRESULT Win32Toolkit::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
         case WM_CLOSE:
             // Closing is the program's decision: the window stays until it is closed.
-            events_.push_back({CloseWindowEvent, kNoIdentity, window});
+            events_.Push(CloseWindowEvent, kNoIdentity, window);
             return 0;
         case WM_COMMAND:
             if (lParam != 0) {
-                events_.push_back(
-                    {ControlEvent, IdentityOf(reinterpret_cast<HWND>(lParam)), window});
+                events_.Push(ControlEvent, IdentityOf(reinterpret_cast<HWND>(lParam)), window);
             } else if (HIWORD(wParam) == 1 &&
                        (LOWORD(wParam) == kFocusNext || LOWORD(wParam) == kFocusPrevious)) {
                 MoveFocus(window, LOWORD(wParam) == kFocusNext);
             } else {
-                events_.push_back({MenuEvent, kNoIdentity, window});
+                events_.Push(MenuEvent, kNoIdentity, window);
             }
             return 0;
         default:
