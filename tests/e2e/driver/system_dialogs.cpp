@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "driver/unique_handle.h"
 #include "driver/window_probe.h"
 
@@ -13,6 +15,19 @@ namespace {
 // Wine, with an edit control inside) or, in older templates, the edit control edt1.
 constexpr int kFileNameCombo = 0x47c;
 constexpr int kFileNameEdit = 0x480;
+// The "Files of type" combo box.
+constexpr int kFileTypeCombo = 0x470;
+constexpr UINT kAnswerTimeoutMs = 10000;
+
+std::wstring WithoutMnemonics(const std::wstring& text) {
+    std::wstring plain;
+    for (wchar_t c : text) {
+        if (c != L'&') {
+            plain += c;
+        }
+    }
+    return plain;
+}
 
 HWND FileNameField(HWND dialog) {
     HWND field = GetDlgItem(dialog, kFileNameCombo);
@@ -85,6 +100,47 @@ bool ChooseInFileDialog(HWND dialog, const std::wstring& path, std::chrono::mill
     return PressButton(dialog, IDOK, timeout);
 }
 
+FileTypeChoices FileTypes(HWND dialog) {
+    FileTypeChoices choices;
+    HWND combo = GetDlgItem(dialog, kFileTypeCombo);
+    DWORD_PTR count = 0;
+    if (combo == nullptr ||
+        !SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                             &count) ||
+        static_cast<LRESULT>(count) == CB_ERR) {
+        return choices;
+    }
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                                 &length) ||
+            static_cast<LRESULT>(length) == CB_ERR) {
+            return {};
+        }
+        // The system copies the entry back from the other process for CB_GETLBTEXT.
+        std::wstring entry(static_cast<std::size_t>(length) + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()),
+                                 SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied) ||
+            static_cast<LRESULT>(copied) == CB_ERR) {
+            return {};
+        }
+        entry.resize(std::min<std::size_t>(copied, length));
+        choices.entries.push_back(std::move(entry));
+    }
+    DWORD_PTR selected = 0;
+    if (SendMessageTimeoutW(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                            &selected)) {
+        choices.selected = static_cast<int>(static_cast<LRESULT>(selected));
+    }
+    return choices;
+}
+
+std::wstring DialogOkText(HWND dialog) {
+    HWND button = GetDlgItem(dialog, IDOK);
+    return button != nullptr ? WithoutMnemonics(WindowText(button)) : std::wstring();
+}
+
 bool CancelDialog(HWND dialog, std::chrono::milliseconds timeout) {
     return PressButton(dialog, IDCANCEL, timeout);
 }
@@ -93,13 +149,7 @@ std::vector<std::wstring> BoxButtons(HWND box) {
     std::vector<std::wstring> buttons;
     for (const ChildControl& control : ChildControls(box)) {
         if (SameClass(control.className, L"Button") && (control.style & WS_VISIBLE) != 0) {
-            std::wstring text;
-            for (wchar_t c : control.text) {
-                if (c != L'&') {
-                    text += c;
-                }
-            }
-            buttons.push_back(std::move(text));
+            buttons.push_back(WithoutMnemonics(control.text));
         }
     }
     return buttons;

@@ -24,6 +24,16 @@ HWND WaitForBox(DWORD processId, std::chrono::milliseconds timeout);
 // open (for instance because it shows a complaint of its own).
 bool ChooseInFileDialog(HWND dialog, const std::wstring& path,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// The entries of the dialog's "Files of type" list (cmb1), in order, and the index of the one
+// selected; empty when the dialog has no such list or does not answer.
+struct FileTypeChoices {
+    std::vector<std::wstring> entries;
+    int selected = -1;
+};
+FileTypeChoices FileTypes(HWND dialog);
+// The text of the dialog's IDOK button without "&" mnemonics ("Open" or "Save").
+std::wstring DialogOkText(HWND dialog);
+
 // Presses the dialog's Cancel button (IDCANCEL) and waits until the dialog has closed.
 bool CancelDialog(HWND dialog, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 

@@ -22,8 +22,10 @@ bool SetControlText(HWND control, const std::wstring& text,
 std::optional<std::wstring> ControlText(
     HWND control, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// Returns once the thread that owns `window` has handled everything queued before this call and is
-// back in its message loop (a WM_NULL sent and answered); false when it did not answer in time.
+// Returns once the thread that owns `window` reads messages again (a WM_NULL sent and answered);
+// false when it did not answer in time. After a dialog or box of the program has closed, this
+// means the action that showed it has finished. Messages posted before may still be waiting: a
+// sent message is handled before posted ones.
 bool Synchronize(HWND window, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // The window that has the keyboard focus in the thread that owns `window`; null when none.
