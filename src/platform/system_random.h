@@ -6,13 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace vexmora {
 
 class SystemRandomSource {
   public:
-    SystemRandomSource() = default;
+    SystemRandomSource();
     ~SystemRandomSource();
     SystemRandomSource(const SystemRandomSource&) = delete;
     SystemRandomSource& operator=(const SystemRandomSource&) = delete;
@@ -29,7 +30,8 @@ class SystemRandomSource {
     bool Fill(std::span<std::uint8_t> destination);
 
   private:
-    [[maybe_unused]] std::uintptr_t handle_ = 0;  // the CryptoAPI provider on Windows
+    struct Native;  // what the system hands out, if anything: defined per OS
+    std::unique_ptr<Native> native_;
     bool open_ = false;
 };
 

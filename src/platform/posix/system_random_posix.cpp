@@ -6,6 +6,11 @@
 
 namespace vexmora {
 
+// getrandom(2) needs no handle.
+struct SystemRandomSource::Native {};
+
+SystemRandomSource::SystemRandomSource() = default;
+
 SystemRandomSource::~SystemRandomSource() {
     Close();
 }

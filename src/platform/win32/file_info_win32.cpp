@@ -1,8 +1,8 @@
-#include <windows.h>
-
 #include <string>
 
 #include "platform/file_info.h"
+#include "platform/win32/unique_resources.h"
+#include "platform/win32/wide_string.h"
 
 namespace vexmora {
 namespace {
@@ -18,7 +18,7 @@ std::int64_t FileSizeOf(std::u16string_view path) {
     if (path.empty()) {
         return -1;
     }
-    std::wstring copy(path.begin(), path.begin() + std::min<std::size_t>(path.size(), 260));
+    std::wstring copy = ToWide(path.substr(0, 260));
     // A drive name: "C:" or "C:\".
     if ((copy.size() == 2 || copy.size() == 3) && copy[1] == L':') {
         if (copy.size() == 2) {
@@ -30,9 +30,7 @@ std::int64_t FileSizeOf(std::u16string_view path) {
         copy.pop_back();
     }
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(copy.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
+    if (UniqueFind(FindFirstFileW(copy.c_str(), &found)).Valid()) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             return -2;
         }

@@ -1,78 +1,72 @@
-#include <windows.h>
-
 #include <algorithm>
 
+#include "platform/win32/unique_resources.h"
+#include "platform/win32/wide_string.h"
+// windows.h names a macro after FileSystem::ReplaceFile.
+#undef ReplaceFile
 #include "platform/file_system.h"
 
 namespace vexmora {
 namespace {
-
-std::wstring WidePath(std::u16string_view path) {
-    return std::wstring(path.begin(), path.end());
-}
 
 // ReadFile and WriteFile take 32-bit counts.
 constexpr std::size_t kMaxTransfer = 0x40000000;
 
 class Win32File final : public File {
   public:
-    explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override { Close(); }
+    explicit Win32File(UniqueHandle handle) : handle_(std::move(handle)) {}
 
     bool ReadExactly(std::span<std::uint8_t> buffer) override {
-        while (!buffer.empty() && handle_ != INVALID_HANDLE_VALUE) {
+        while (!buffer.empty() && handle_.Valid()) {
             DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, buffer.size()));
             DWORD got = 0;
-            if (!ReadFile(handle_, buffer.data(), want, &got, nullptr) || got == 0) {
+            if (!ReadFile(handle_.Get(), buffer.data(), want, &got, nullptr) || got == 0) {
                 return false;
             }
             buffer = buffer.subspan(got);
         }
-        return handle_ != INVALID_HANDLE_VALUE;
+        return handle_.Valid();
     }
 
     std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
         DWORD got = 0;
         DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, buffer.size()));
-        if (handle_ == INVALID_HANDLE_VALUE ||
-            !ReadFile(handle_, buffer.data(), want, &got, nullptr)) {
+        if (!handle_.Valid() || !ReadFile(handle_.Get(), buffer.data(), want, &got, nullptr)) {
             return -1;
         }
         return got;
     }
 
     bool WriteAll(std::span<const std::uint8_t> data) override {
-        while (!data.empty() && handle_ != INVALID_HANDLE_VALUE) {
+        while (!data.empty() && handle_.Valid()) {
             DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, data.size()));
             DWORD put = 0;
-            if (!WriteFile(handle_, data.data(), want, &put, nullptr) || put == 0) {
+            if (!WriteFile(handle_.Get(), data.data(), want, &put, nullptr) || put == 0) {
                 return false;
             }
             data = data.subspan(put);
         }
-        return handle_ != INVALID_HANDLE_VALUE;
+        return handle_.Valid();
     }
 
     std::int64_t Size() override {
         LARGE_INTEGER size{};
-        if (handle_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_, &size)) {
+        if (!handle_.Valid() || !GetFileSizeEx(handle_.Get(), &size)) {
             return -1;
         }
         return size.QuadPart;
     }
 
-    bool Close() override {
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            return false;
-        }
-        BOOL closed = CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed != 0;
-    }
+    bool Close() override { return handle_.Close(); }
 
   private:
-    HANDLE handle_;
+    UniqueHandle handle_;
 };
+
+std::unique_ptr<File> Opened(HANDLE handle) {
+    UniqueHandle owner(handle);
+    return owner.Valid() ? std::make_unique<Win32File>(std::move(owner)) : nullptr;
+}
 
 // Identity of an existing file: volume serial number and file index.
 struct FileId {
@@ -83,17 +77,15 @@ struct FileId {
 
 // 1 found, 0 not there, -1 cannot tell.
 int QueryFileId(std::u16string_view path, FileId& id) {
-    HANDLE handle = CreateFileW(WidePath(path).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    UniqueHandle handle(CreateFileW(ToWide(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid()) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    BOOL ok = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!ok) {
+    if (!GetFileInformationByHandle(handle.Get(), &info)) {
         return -1;
     }
     id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
@@ -103,25 +95,23 @@ int QueryFileId(std::u16string_view path, FileId& id) {
 class Win32FileSystem final : public FileSystem {
   public:
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
-        HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(handle);
+        return Opened(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
 
     std::unique_ptr<File> CreateNew(std::u16string_view path) override {
-        HANDLE handle =
-            CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(handle);
+        return Opened(CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
     }
 
     bool Remove(std::u16string_view path) override {
-        return DeleteFileW(WidePath(path).c_str()) != 0;
+        return DeleteFileW(ToWide(path).c_str()) != 0;
     }
 
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
-        return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
-                           MOVEFILE_REPLACE_EXISTING) != 0;
+        return MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
+               0;
     }
 
     int SameFile(std::u16string_view a, std::u16string_view b) override {
@@ -141,7 +131,7 @@ class Win32FileSystem final : public FileSystem {
     }
 
     bool Exists(std::u16string_view path) override {
-        return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 };
 

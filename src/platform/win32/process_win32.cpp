@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/process.h"
+#include "platform/win32/unique_resources.h"
+#include "platform/win32/wide_string.h"
 
 namespace vexmora {
 
@@ -13,40 +13,28 @@ std::uint32_t TickCountMs() {
 }
 
 std::u16string ProcessCommandLine() {
-    return std::u16string(reinterpret_cast<const char16_t*>(GetCommandLineW()));
+    return FromWide(GetCommandLineW());
 }
 
-}  // namespace vexmora
-
-namespace vexmora {
-
 std::u16string ProgramPath() {
-    std::u16string path(MAX_PATH, u'\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                          static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return {};
         }
         if (length < path.size()) {
-            path.resize(length);
-            return path;
+            return FromWide(std::wstring_view(path).substr(0, length));
         }
         path.resize(path.size() * 2);  // truncated: try a larger buffer
     }
 }
 
-}  // namespace vexmora
-
-#include <shellapi.h>
-
-namespace vexmora {
-
 bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
                   std::u16string_view workingFolder) {
-    std::wstring program(programPath.begin(), programPath.end());
-    std::wstring arguments(parameters.begin(), parameters.end());
-    std::wstring folder(workingFolder.begin(), workingFolder.end());
+    const std::wstring program = ToWide(programPath);
+    const std::wstring arguments = ToWide(parameters);
+    std::wstring folder = ToWide(workingFolder);
 
     std::wstring commandLine = program.rfind(L'"', 0) == 0 ? program : L'"' + program + L'"';
     if (!arguments.empty()) {
@@ -59,8 +47,9 @@ bool StartProcess(std::u16string_view programPath, std::u16string_view parameter
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        // Not waited for: both handles go at once.
+        const UniqueHandle thread(process.hThread);
+        const UniqueHandle started(process.hProcess);
         return true;
     }
 
@@ -74,13 +63,9 @@ bool StartProcess(std::u16string_view programPath, std::u16string_view parameter
     shell.lpParameters = arguments.c_str();
     shell.lpDirectory = folder.c_str();
     shell.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&shell)) {
-        return false;
-    }
-    if (shell.hProcess != nullptr) {
-        CloseHandle(shell.hProcess);
-    }
-    return true;
+    const bool started = ShellExecuteExW(&shell) != 0;
+    const UniqueHandle startedProcess(shell.hProcess);  // not waited for
+    return started;
 }
 
 }  // namespace vexmora

@@ -1,12 +1,15 @@
-#include <windows.h>
-// wincrypt.h needs the types of windows.h first.
-#include <wincrypt.h>
-
 #include <algorithm>
 
 #include "platform/system_random.h"
+#include "platform/win32/unique_resources.h"
 
 namespace vexmora {
+
+struct SystemRandomSource::Native {
+    UniqueCryptProvider provider;
+};
+
+SystemRandomSource::SystemRandomSource() = default;
 
 SystemRandomSource::~SystemRandomSource() {
     Close();
@@ -14,10 +17,10 @@ SystemRandomSource::~SystemRandomSource() {
 
 bool SystemRandomSource::Open() {
     if (!open_) {
-        HCRYPTPROV provider = 0;
-        if (CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL,
+        UniqueCryptProvider provider;
+        if (CryptAcquireContextA(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL,
                                  CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
-            handle_ = provider;
+            native_ = std::make_unique<Native>(Native{std::move(provider)});
             open_ = true;
         }
     }
@@ -25,11 +28,8 @@ bool SystemRandomSource::Open() {
 }
 
 void SystemRandomSource::Close() {
-    if (open_) {
-        CryptReleaseContext(static_cast<HCRYPTPROV>(handle_), 0);
-        handle_ = 0;
-        open_ = false;
-    }
+    native_.reset();
+    open_ = false;
 }
 
 bool SystemRandomSource::Fill(std::span<std::uint8_t> destination) {
@@ -40,7 +40,7 @@ bool SystemRandomSource::Fill(std::span<std::uint8_t> destination) {
     constexpr std::size_t kMaxRequest = 0x40000000;
     for (std::size_t done = 0; done < destination.size();) {
         DWORD request = static_cast<DWORD>(std::min(kMaxRequest, destination.size() - done));
-        if (!CryptGenRandom(static_cast<HCRYPTPROV>(handle_), request, destination.data() + done)) {
+        if (!CryptGenRandom(native_->provider.Get(), request, destination.data() + done)) {
             return false;
         }
         done += request;

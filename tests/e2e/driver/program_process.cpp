@@ -52,7 +52,7 @@ ProgramProcess ProgramProcess::Start(const std::wstring& program, const std::wst
         throw std::runtime_error("CreateProcessW failed with error " +
                                  std::to_string(GetLastError()));
     }
-    CloseHandle(info.hThread);
+    const UniqueHandle thread(info.hThread);  // never waited for
     return ProgramProcess(UniqueHandle(info.hProcess), info.dwProcessId);
 }
 

@@ -1,0 +1,113 @@
+// Controls: the class and styles of each kind, the font they share, their texts and progress.
+#include <windows.h>
+// After windows.h:
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+#include "platform/win32/wide_string.h"
+#include "toolkit/win32/win32_toolkit.h"
+
+namespace vexmora {
+
+ControlClass Win32Toolkit::ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::GroupBox:
+            return {L"Button", BS_GROUPBOX | WS_GROUP, 0};
+        case ControlKind::Label:
+            return {L"Static", SS_LEFT | SS_NOPREFIX | WS_GROUP, 0};
+        case ControlKind::CentredLabel:
+            return {L"Static", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0};
+        case ControlKind::PasswordField:
+            return {L"Edit", ES_PASSWORD | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::RichEdit:
+            // The rich edit DLL registers its class when loaded; loaded on first use and kept
+            // until the toolkit goes.
+            if (richEditClass_ == nullptr) {
+                richEditModule_.Reset(LoadLibraryW(L"RICHED20.DLL"));
+                richEditClass_ = L"RichEdit20W";
+                if (!richEditModule_) {
+                    richEditModule_.Reset(LoadLibraryW(L"RICHED32.DLL"));
+                    richEditClass_ = richEditModule_ ? L"RichEdit" : L"RichEdit20W";
+                }
+            }
+            return {richEditClass_,
+                    ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN |
+                        WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::PushButton:
+            return {L"Button", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
+        case ControlKind::ProgressBar:
+            return {PROGRESS_CLASSW, 0, 0};
+    }
+    return {L"Static", 0, 0};
+}
+
+HFONT Win32Toolkit::ControlFont() const {
+    return font_ ? font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
+    HWND parent = HandleOf(window);
+    auto found = entries_.find(window);
+    if (parent == nullptr || found->second.window != kNoIdentity) {
+        return kNoIdentity;
+    }
+    const ControlClass kind = ClassOf(args.kind);
+    const Identity identity = ++lastIdentity_;
+    HWND hwnd = CreateWindowExW(
+        kind.exStyle, kind.className, ToWide(args.text).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
+        args.rect.x, args.rect.y, args.rect.width, args.rect.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(identity & 0xFFFF)), instance_, nullptr);
+    if (hwnd == nullptr) {
+        return kNoIdentity;
+    }
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    if (args.kind == ControlKind::RichEdit) {
+        SendMessageW(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
+        LRESULT mask = SendMessageW(hwnd, EM_GETEVENTMASK, 0, 0);
+        SendMessageW(hwnd, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
+        SendMessageW(hwnd, EM_SETTARGETDEVICE, 0, 0);
+    }
+    entries_[identity] = {hwnd, window, {}, args.kind};
+    identities_[hwnd] = identity;
+    return identity;
+}
+
+void Win32Toolkit::SetProgressMaximum(Identity bar, std::int32_t maximum) {
+    HWND hwnd = HandleOf(bar);
+    PBRANGE range{};
+    SendMessageW(hwnd, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(range.iLow), maximum);
+}
+
+void Win32Toolkit::SetProgressPosition(Identity bar, std::int32_t position) {
+    SendMessageW(HandleOf(bar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+std::u16string Win32Toolkit::ControlText(Identity control) {
+    HWND hwnd = HandleOf(control);
+    const int length = GetWindowTextLengthW(hwnd);
+    if (hwnd == nullptr || length <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    return FromWide(
+        std::wstring_view(text).substr(0, static_cast<std::size_t>(std::max(copied, 0))));
+}
+
+void Win32Toolkit::SetControlText(Identity control, std::u16string_view text) {
+    auto found = entries_.find(control);
+    if (found == entries_.end()) {
+        return;
+    }
+    if (found->second.kind == ControlKind::RichEdit && !text.empty()) {
+        SetScrollPos(found->second.hwnd, SB_HORZ, 0, TRUE);
+    }
+    SetWindowTextW(found->second.hwnd, ToWide(text).c_str());
+}
+
+}  // namespace vexmora

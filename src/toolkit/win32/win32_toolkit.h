@@ -1,0 +1,85 @@
+// The toolkit over Win32, shared by its files, one per concern: windows and message boxes
+// (win32_toolkit.cpp), controls (win32_controls.cpp), the event pump and keyboard
+// (win32_event_pump.cpp), file dialogs (win32_file_dialog.cpp), DPI and fonts
+// (win32_dpi_fonts.cpp).
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "platform/win32/unique_resources.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/toolkit.h"
+
+namespace vexmora {
+
+// Class name, style and extended style of a control kind.
+struct ControlClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+class Win32Toolkit final : public Toolkit {
+  public:
+    Win32Toolkit();
+    ~Win32Toolkit() override;
+
+    void MakeProcessDpiAware() override;
+    int LogicalPixelsX() override;
+    void SetDefaultControlFont(std::u16string_view face, int points) override;
+    Identity OpenWindow(const WindowArgs& args) override;
+    Identity CreateControl(Identity window, const ControlArgs& args) override;
+    void CloseWindow(Identity window) override;
+    int WaitEvent(int timeoutMs) override;
+    Identity EventControl() const override { return events_.LastControl(); }
+    Identity EventWindow() const override { return events_.LastWindow(); }
+    void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
+    void SetProgressPosition(Identity bar, std::int32_t position) override;
+    int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
+                       unsigned type) override;
+    std::u16string ControlText(Identity control) override;
+    void SetControlText(Identity control, std::u16string_view text) override;
+    std::u16string ShowFileDialog(const FileDialogArgs& args) override;
+
+  private:
+    struct Entry {
+        HWND hwnd = nullptr;
+        Identity window = kNoIdentity;  // kNoIdentity for a top-level window
+        std::wstring className;         // top-level windows: their own registered class
+        ControlKind kind = ControlKind::Label;
+    };
+
+    // Event pump and keyboard.
+    static UniqueAcceleratorTable CreateAccelerators();
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void MoveFocus(Identity window, bool forward);
+
+    // Controls.
+    ControlClass ClassOf(ControlKind kind);
+    // The font set by SetDefaultControlFont, else the system's GUI font.
+    HFONT ControlFont() const;
+
+    Identity IdentityOf(HWND hwnd) const;
+    HWND HandleOf(Identity identity) const;
+
+    // Declared first so that they outlive every window: the modules that define control classes
+    // and COM for the file dialogs.
+    ComInitialization com_;
+    UniqueModule richEditModule_;
+    const wchar_t* richEditClass_ = nullptr;
+
+    HINSTANCE instance_ = GetModuleHandleW(nullptr);
+    UniqueAcceleratorTable accelerators_ = CreateAccelerators();
+    UniqueFont font_;
+    int classCount_ = 0;
+    Identity lastIdentity_ = kNoIdentity;
+    std::map<Identity, Entry> entries_;
+    std::map<HWND, Identity> identities_;
+    EventQueue events_;
+};
+
+}  // namespace vexmora
