@@ -1,8 +1,14 @@
 // The real disk, broken where a test says: creation, writes past a budget (a full disk: part of
-// the data lands, then the write fails), reads past a budget, closing, and moving into place.
+// the data lands, then the write fails), reads past a budget, files that change their size while
+// they are read, flushing, closing, hard links, moving into place, and a Recycle Bin that works,
+// refuses, deletes for good or is absent. It logs the steps that replace a file.
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,12 +18,31 @@ namespace vexmora::test {
 
 class FaultyFileSystem final : public FileSystem {
   public:
+    enum class Bin {
+        Absent,          // answers false, touches nothing (as on POSIX)
+        Works,           // moves the file into binFolder
+        Refuses,         // answers false, the file stays
+        DeletesForGood,  // a volume without a bin: the shell deletes the file and answers false
+    };
+
     bool failCreate = false;
     std::int64_t writeBudget = -1;  // bytes the next writes may put down; -1: unlimited
     std::int64_t readBudget = -1;   // bytes reads may ask for; -1: unlimited
+    // Files opened for reading grow (> 0) or shrink (< 0) by this many bytes right after their
+    // size was first asked for, as if someone wrote to them during the job.
+    std::int64_t sizeChange = 0;
+    bool failFlush = false;
+    std::optional<int> sameFile;  // what open files answer to IsSameFileAs; unset: the truth
     bool failClose = false;
+    bool failLink = false;
     bool failReplace = false;
+    Bin bin = Bin::Absent;
+    std::filesystem::path binFolder;
     std::vector<std::u16string> created;
+    // "link <to>", "bin <path>", "replace <to>" (only moves that succeed), "remove <path>".
+    std::vector<std::u16string> log;
+    // Called right before a move into place, with its destination.
+    std::function<void(std::u16string_view to)> beforeReplace;
 
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
         auto file = RealFileSystem().OpenForReading(path);
@@ -31,25 +56,75 @@ class FaultyFileSystem final : public FileSystem {
         auto file = RealFileSystem().CreateNew(path);
         return file ? std::make_unique<FaultyFile>(std::move(file), *this) : nullptr;
     }
-    bool Remove(std::u16string_view path) override { return RealFileSystem().Remove(path); }
+    bool Remove(std::u16string_view path) override {
+        log.push_back(u"remove " + std::u16string(path));
+        return RealFileSystem().Remove(path);
+    }
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
-        return !failReplace && RealFileSystem().ReplaceFile(from, to);
+        if (beforeReplace) {
+            beforeReplace(to);
+        }
+        if (failReplace || !RealFileSystem().ReplaceFile(from, to)) {
+            return false;
+        }
+        log.push_back(u"replace " + std::u16string(to));
+        return true;
     }
-    int SameFile(std::u16string_view a, std::u16string_view b) override {
-        return RealFileSystem().SameFile(a, b);
+    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
+        return RealFileSystem().CopyAttributes(from, to);
     }
+    bool Link(std::u16string_view existing, std::u16string_view link) override {
+        if (failLink || !RealFileSystem().Link(existing, link)) {
+            return false;
+        }
+        log.push_back(u"link " + std::u16string(link));
+        return true;
+    }
+    bool MoveToRecycleBin(std::u16string_view path) override {
+        std::error_code error;
+        switch (bin) {
+            case Bin::Absent:
+            case Bin::Refuses:
+                return false;
+            case Bin::DeletesForGood:
+                std::filesystem::remove(path, error);
+                return false;
+            case Bin::Works:
+                std::filesystem::rename(path, binFolder / std::filesystem::path(path).filename(),
+                                        error);
+                log.push_back(u"bin " + std::u16string(path));
+                return !error;
+        }
+        return false;
+    }
+    PathKind KindOf(std::u16string_view path) override { return RealFileSystem().KindOf(path); }
     bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
 
   private:
     class FaultyFile final : public File {
       public:
         FaultyFile(std::unique_ptr<File> file, FaultyFileSystem& disk)
-            : file_(std::move(file)), disk_(disk) {}
+            : file_(std::move(file)), disk_(disk), size_(file_->Size()) {}
         bool ReadExactly(std::span<std::uint8_t> buffer) override {
-            return Spend(disk_.readBudget, buffer.size()) && file_->ReadExactly(buffer);
+            return ReadSome(buffer) == static_cast<std::int64_t>(buffer.size());
         }
         std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
-            return Spend(disk_.readBudget, buffer.size()) ? file_->ReadSome(buffer) : -1;
+            if (!Spend(disk_.readBudget, buffer.size())) {
+                return -1;
+            }
+            // Past the real end, a file that grew has more bytes; one that shrank ends earlier.
+            const std::int64_t end = sized_ ? size_ + disk_.sizeChange : size_;
+            const auto want = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(end - position_, 0, std::ssize(buffer)));
+            const auto real = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(size_ - position_, 0, static_cast<std::int64_t>(want)));
+            if (real > 0 && !file_->ReadExactly(buffer.first(real))) {
+                return -1;
+            }
+            std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(real),
+                      buffer.begin() + static_cast<std::ptrdiff_t>(want), std::uint8_t{0x55});
+            position_ += static_cast<std::int64_t>(want);
+            return static_cast<std::int64_t>(want);
         }
         bool WriteAll(std::span<const std::uint8_t> data) override {
             if (disk_.writeBudget >= 0 &&
@@ -61,7 +136,15 @@ class FaultyFileSystem final : public FileSystem {
             }
             return Spend(disk_.writeBudget, data.size()) && file_->WriteAll(data);
         }
-        std::int64_t Size() override { return file_->Size(); }
+        std::int64_t Size() override {
+            const std::int64_t size = sized_ ? size_ + disk_.sizeChange : file_->Size();
+            sized_ = true;
+            return size;
+        }
+        bool Flush() override { return file_->Flush() && !disk_.failFlush; }
+        int IsSameFileAs(std::u16string_view path) override {
+            return disk_.sameFile.value_or(file_->IsSameFileAs(path));
+        }
         bool Close() override { return file_->Close() && !disk_.failClose; }
 
       private:
@@ -77,6 +160,9 @@ class FaultyFileSystem final : public FileSystem {
         }
         std::unique_ptr<File> file_;
         FaultyFileSystem& disk_;
+        std::int64_t size_;  // the real size when opened (-1 for files being written)
+        std::int64_t position_ = 0;
+        bool sized_ = false;
     };
 };
 

@@ -5,18 +5,30 @@
 #include <string>
 #include <vector>
 
-#include "jobs/temporary_path.h"
+#include "jobs/output_file.h"
 
 namespace vexmora {
 namespace {
+
+// Refuses a destination before any work: one that is not a file to write (a folder, a device, a
+// FIFO), or the very file being read (also under another spelling), or one that cannot be told.
+bool DestinationIsSafe(FileSystem& fileSystem, File& input, std::u16string_view inputPath,
+                       std::u16string_view outputPath) {
+    return inputPath != outputPath && MayWriteTo(fileSystem, outputPath) &&
+           input.IsSameFileAs(outputPath) == 0;
+}
+
+// After the last chunk: the input must end where it ended when the job began. A file that grew
+// or shrank meanwhile (someone still writing it) would give an output of neither version.
+bool InputEndsAt(File& input, std::int64_t total) {
+    std::uint8_t probe[1];
+    return input.ReadSome(probe) == 0 && input.Size() == total;
+}
 
 class Job {
   public:
     Job(const ProgressCallbackFunction& callback, FileSystem& fileSystem)
         : callback_(callback), fileSystem_(fileSystem) {}
-
-    // Whatever went wrong, no partial output stays behind.
-    ~Job() { DiscardOutput(); }
 
     int Run(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,
             std::u16string_view outputPath, std::int64_t chunkSize,
@@ -27,14 +39,12 @@ class Job {
             return Fail();
         }
         std::unique_ptr<File> input = fileSystem_.OpenForReading(inputPath);
-        if (input == nullptr || inputPath == outputPath ||
-            fileSystem_.SameFile(inputPath, outputPath) == 1) {
+        if (input == nullptr || !DestinationIsSafe(fileSystem_, *input, inputPath, outputPath)) {
             return Fail();
         }
-        temporaryPath_ = TemporaryPathBeside(outputPath);
-        output_ = fileSystem_.CreateNew(temporaryPath_);
+        output_.emplace(fileSystem_, outputPath);
         const std::int64_t total = input->Size();
-        if (output_ == nullptr || total < 0) {
+        if (!output_->Create() || total < 0) {
             return Fail();
         }
         const auto chunk = static_cast<std::size_t>(chunkSize);
@@ -45,7 +55,7 @@ class Job {
         do {
             if (callback_ && callback_(total - remaining, total) != 0) {
                 input->Close();
-                DiscardOutput();
+                output_->Discard();
                 FreeCipherStream(stream);
                 Report(0, 0);
                 return 0;
@@ -57,38 +67,33 @@ class Job {
                 return Fail();
             }
             const std::int64_t count = UpdateCipherStream(*stream, in, outputBuffer, final);
-            if (count < 0 || !output_->WriteAll(
+            if (count < 0 || !output_->file().WriteAll(
                                  std::span(outputBuffer).first(static_cast<std::size_t>(count)))) {
                 return Fail();
             }
             remaining -= static_cast<std::int64_t>(size);
         } while (remaining > 0);
 
-        input->Close();
-        const bool written = output_->Close();
-        if (!written || !fileSystem_.ReplaceFile(temporaryPath_, outputPath)) {
+        if (!InputEndsAt(*input, total)) {
             return Fail();
         }
-        output_ = nullptr;  // moved into place: nothing to clean up
+        input->Close();
+        if (!output_->Commit()) {
+            return Fail();
+        }
         Report(total, total);
         return 1;
     }
 
     int Fail() {
-        DiscardOutput();
+        if (output_) {
+            output_->Discard();  // whatever went wrong, no partial output stays behind
+        }
         Report(-1, -1);
         return 0;
     }
 
   private:
-    void DiscardOutput() {
-        if (output_ != nullptr) {
-            output_->Close();
-            fileSystem_.Remove(temporaryPath_);
-            output_ = nullptr;
-        }
-    }
-
     void Report(std::int64_t done, std::int64_t total) {
         if (callback_) {
             callback_(done, total);
@@ -97,8 +102,7 @@ class Job {
 
     const ProgressCallbackFunction& callback_;
     FileSystem& fileSystem_;
-    std::u16string temporaryPath_;
-    std::unique_ptr<File> output_;
+    std::optional<OutputFile> output_;
 };
 
 }  // namespace

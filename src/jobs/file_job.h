@@ -25,12 +25,16 @@ inline constexpr std::int64_t DefaultChunkSize = 16 * 1024 * 1024;
 using ProgressCallbackFunction = std::function<int(std::int64_t done, std::int64_t total)>;
 
 // Returns 1 when the whole input went through and the output is in place, 0 after a failure or a
-// cancel. The output is written to a temporary file beside it and moved over outputPath only at
-// the end, so a failure or cancel never leaves a partial output and never touches an existing
-// file at outputPath. Failures: the stream cannot be created, the input cannot be opened or read
-// to its end, the output names the input, the temporary file cannot be created or written, the
-// move fails, or decryption finds bad padding or a torn container (a wrong password or damaged
-// data). chunkSize below 1 selects DefaultChunkSize; params absent selects the stream defaults.
+// cancel. The output is written to a temporary file beside it, flushed to the disk and moved over
+// outputPath only at the end (see PutInPlace: a file it replaces goes to the Recycle Bin), so a
+// failure or cancel never leaves a partial output and never touches an existing file at
+// outputPath. Failures: the stream cannot be created; the input cannot be opened, is not a
+// regular file (a pipe, FIFO, console or device) or changed its size during the job; the output
+// is not a place for a file (MayWriteTo) or names the input, or that cannot be told; the
+// temporary file cannot be created, written or flushed; the move fails; or decryption finds bad
+// padding or a torn container (a wrong password or damaged data). Failures before the first
+// chunk report only (-1, -1). chunkSize below 1 selects DefaultChunkSize; params absent selects
+// the stream defaults.
 int RunFileJob(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,
                std::u16string_view outputPath, const ProgressCallbackFunction& callback,
                std::int64_t chunkSize = 0, const std::optional<CipherParams>& params = std::nullopt,

@@ -1,7 +1,7 @@
 // Files, behind an interface so that tests can put a fake or faulty disk under the jobs.
 //
 // Paths are UTF-16 (converted to UTF-8 on POSIX). Every operation reports failure in its result;
-// none throws.
+// none throws. On Windows, paths of any length work (the long form is used inside this layer).
 #pragma once
 
 #include <cstdint>
@@ -29,28 +29,57 @@ class File {
     virtual bool WriteAll(std::span<const std::uint8_t> data) = 0;
     // The size in bytes, or -1 when it cannot be had.
     virtual std::int64_t Size() = 0;
+    // Makes what was written durable: on the disk itself, not only in the system's cache
+    // (FlushFileBuffers, fsync). False when that fails.
+    virtual bool Flush() = 0;
+    // 1 when path names this very file (also through another spelling, a link or other case),
+    // 0 when it names another file or nothing, -1 when that cannot be told.
+    virtual int IsSameFileAs(std::u16string_view path) = 0;
     // Writes buffered data to the disk and closes the file. False when that fails; the file is
     // closed either way. Further calls on a closed file fail.
     virtual bool Close() = 0;
+};
+
+// What a path names, without opening it for reading or writing.
+enum class PathKind {
+    Missing,      // nothing (the folder exists or not)
+    RegularFile,  // a file on a disk
+    Other,        // a folder, device (also NUL, CON, COM1, ... in any folder), pipe, FIFO, socket
+    Unknown,      // cannot be told (no access, an error)
 };
 
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // Opens an existing file for reading; others may read it meanwhile but not write it (on
-    // Windows). nullptr when it cannot be opened.
+    // Opens an existing regular file for reading; others may read it meanwhile but not write it
+    // (on Windows). nullptr when it cannot be opened or is anything but a regular file on a disk
+    // (a folder, pipe, FIFO, console or other device); a FIFO without a writer is refused at
+    // once, never waited for.
     virtual std::unique_ptr<File> OpenForReading(std::u16string_view path) = 0;
-    // Creates a new file for writing; fails (nullptr) when the path exists already.
+    // Creates a new file for writing; fails (nullptr) when the path exists already. On POSIX only
+    // its owner may read and write it.
     virtual std::unique_ptr<File> CreateNew(std::u16string_view path) = 0;
     // Deletes a file. False when it could not be deleted.
     virtual bool Remove(std::u16string_view path) = 0;
-    // Moves `from` to `to`, replacing a file that exists there, in one step where the system
-    // allows. False (and nothing changed) on failure.
+    // Moves `from` to `to` in the same folder, replacing a file that exists there, in one step
+    // where the system allows, and durably (write-through; on POSIX the folder is synced too).
+    // False (and nothing changed) on failure.
     virtual bool ReplaceFile(std::u16string_view from, std::u16string_view to) = 0;
-    // 1 when both paths name the same existing file (also through different spellings, links or
-    // case), 0 when they do not (or one does not exist), -1 when that cannot be told.
-    virtual int SameFile(std::u16string_view a, std::u16string_view b) = 0;
+    // Gives the file `to` (made by this program) the attributes and security settings of `from`
+    // where the system allows, as a file that replaces `from` keeps them: permission bits and
+    // group on POSIX (never more open than `from`), attributes and access list on Windows.
+    // False when nothing could be copied; `to` is then as it was.
+    virtual bool CopyAttributes(std::u16string_view from, std::u16string_view to) = 0;
+    // Makes `link` a second name of the existing file `existing` (a hard link). False when the
+    // volume cannot, or `link` exists.
+    virtual bool Link(std::u16string_view existing, std::u16string_view link) = 0;
+    // Moves the file to the Recycle Bin, undo allowed, without any window. True only when it is
+    // in the bin now. On false the file may still be there, or be deleted for good (a volume
+    // without a bin): callers keep a second name of it first. Systems without a bin answer false
+    // and leave the file alone.
+    virtual bool MoveToRecycleBin(std::u16string_view path) = 0;
+    virtual PathKind KindOf(std::u16string_view path) = 0;
     // Whether something (file or folder) exists at the path.
     virtual bool Exists(std::u16string_view path) = 0;
 };

@@ -123,26 +123,46 @@ void MainWindow::CryptEditorText(int direction) {
 }
 
 void MainWindow::CryptFile(int direction) {
-    const std::u16string password = toolkit_.ControlText(controls_.passwordField);
-    // The child reads its command line without escapes: a quote would split the password.
-    if (password.find(u'"') != std::u16string::npos) {
-        toolkit_.ShowMessageBox(kErrorCaption, kQuoteInPassword, kMessageBoxOk);
+    // Refused before the dialog, so that no file is chosen in vain.
+    if (!PasswordFitsCommandLine()) {
         return;
+    }
+    const std::u16string input =
+        ChooseFile(toolkit_, direction == kEncrypt ? kAllFilesPattern : kContainerPattern, false);
+    if (!input.empty()) {
+        StartFileJob(direction, input);
+    }
+}
+
+bool MainWindow::PasswordFitsCommandLine() {
+    // The child reads its command line without escapes: a quote would split the password.
+    if (toolkit_.ControlText(controls_.passwordField).find(u'"') == std::u16string::npos) {
+        return true;
+    }
+    toolkit_.ShowMessageBox(kErrorCaption, kQuoteInPassword, kMessageBoxOk);
+    return false;
+}
+
+bool MainWindow::StartFileJob(int direction, std::u16string_view input) {
+    if (!PasswordFitsCommandLine()) {
+        return false;
     }
     const bool encrypt = direction == kEncrypt;
-    const std::u16string input =
-        ChooseFile(toolkit_, encrypt ? kAllFilesPattern : kContainerPattern, false);
-    if (input.empty()) {
-        return;
-    }
     // Decoding drops the last three characters, whatever they are.
     const std::u16string output =
-        encrypt ? input + u".vx" : input.substr(0, input.size() >= 3 ? input.size() - 3 : 0);
-    const std::u16string parameters =
-        ChildCommandLine(encrypt ? u"E" : u"D", input, output, password);
+        encrypt ? std::u16string(input) + u".vx"
+                : std::u16string(input.substr(0, input.size() >= 3 ? input.size() - 3 : 0));
+    // The child replaces without asking (as on the command line): the window asks first.
+    if (!MayReplace(toolkit_, output)) {
+        return false;
+    }
+    const std::u16string parameters = ChildCommandLine(
+        encrypt ? u"E" : u"D", input, output, toolkit_.ControlText(controls_.passwordField));
     if (!startProcess_(programPath_, parameters, FolderOf(programPath_))) {
         toolkit_.ShowMessageBox(kErrorCaption, kStartFailed, kMessageBoxOk);
+        return false;
     }
+    return true;
 }
 
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,

@@ -44,6 +44,13 @@ class MainWindow {
 
     const MainWindowControls& controls() const { return controls_; }
 
+    // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
+    // (kDecrypt: output = input without its last three characters) input with the password of
+    // the window. Every way of starting a file job from the window goes through here: a password
+    // with a double quote is refused with a box, and an existing output is replaced only after
+    // the overwrite question was answered Yes. True when a child was started.
+    bool StartFileJob(int direction, std::u16string_view input);
+
   private:
     friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
                                                        std::u16string);
@@ -53,6 +60,8 @@ class MainWindow {
     void Save();
     void CryptEditorText(int direction);
     void CryptFile(int direction);
+    // False (after an error box) when the password holds a double quote.
+    bool PasswordFitsCommandLine();
 
     Toolkit& toolkit_;
     ProcessStarter startProcess_;

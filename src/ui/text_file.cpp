@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "jobs/temporary_path.h"
+#include "jobs/output_file.h"
 #include "platform/text_conversion.h"
 
 namespace vexmora {
@@ -31,18 +31,12 @@ std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem) {
 }
 
 int SaveTextFile(std::u16string_view path, std::u16string_view text, FileSystem& fileSystem) {
-    const std::u16string temporary = TemporaryPathBeside(path);
-    std::unique_ptr<File> file = fileSystem.CreateNew(temporary);
-    if (file == nullptr) {
+    OutputFile output(fileSystem, path);
+    if (!MayWriteTo(fileSystem, path) || !output.Create() ||
+        !output.file().WriteAll(Utf16ToUtf8(text))) {
         return 0;
     }
-    const bool written = file->WriteAll(Utf16ToUtf8(text));
-    const bool closed = file->Close();
-    if (!written || !closed || !fileSystem.ReplaceFile(temporary, path)) {
-        fileSystem.Remove(temporary);
-        return 0;
-    }
-    return 1;
+    return output.Commit() ? 1 : 0;
 }
 
 }  // namespace vexmora

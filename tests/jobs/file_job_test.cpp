@@ -4,8 +4,13 @@
 
 #include <utility>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "crypto/key_derivation.h"
 #include "faulty_file_system.h"
+#include "jobs/temporary_path.h"
 #include "temp_dir.h"
 #include "test_support.h"
 
@@ -188,6 +193,245 @@ TEST_F(FileJobTest, RunsWithoutCallback) {
     EXPECT_EQ(RunFileJob(key.span(), 7, dir.U16("in"), dir.U16("y"), nullptr), 0);
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in", "out"}));
 }
+
+// ---------------------------------------------------------------------------------------------
+// What is read and where it may go
+
+TEST_F(FileJobTest, OnlyRegularFilesAreReadAndOnlyFilesReplaced) {
+    std::filesystem::create_directories(dir.Path("folder"));
+    dir.Write("in", test::TestData(100));
+    dir.Write("out", test::Bytes("old"));
+    std::vector<std::u16string> inputs = {dir.U16("folder")};
+    std::vector<std::u16string> outputs = {dir.U16("folder")};
+#ifdef _WIN32
+    inputs.push_back(u"NUL");
+    inputs.push_back(u"CON");
+    for (const char16_t* name : {u"NUL", u"nul.txt", u"COM1.log", u"lpt9", u"Con .vx", u"aux"}) {
+        outputs.push_back(dir.U16("") + name);
+    }
+#else
+    ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+    inputs.push_back(dir.U16("fifo"));  // no writer: refused at once, not waited for
+    inputs.push_back(u"/dev/null");
+    inputs.push_back(u"/dev/zero");
+    outputs.push_back(dir.U16("fifo"));
+    outputs.push_back(u"/dev/null");
+#endif
+    const auto before = dir.List();
+    for (const std::u16string& input : inputs) {
+        SCOPED_TRACE(std::filesystem::path(input).string());
+        calls.clear();
+        auto record = [&](std::int64_t done, std::int64_t total) {
+            calls.emplace_back(done, total);
+            return 0;
+        };
+        EXPECT_EQ(RunFileJob(key.span(), kEncrypt, input, dir.U16("out"), record), 0);
+        EXPECT_EQ(calls, (Calls{{-1, -1}}));
+    }
+    for (const std::u16string& output : outputs) {
+        SCOPED_TRACE(std::filesystem::path(output).string());
+        EXPECT_EQ(RunFileJob(key.span(), kEncrypt, dir.U16("in"), output, nullptr), 0);
+    }
+    EXPECT_EQ(dir.Read("out"), test::Bytes("old"));
+    EXPECT_EQ(dir.List(), before);
+}
+
+TEST_F(FileJobTest, ChangingInputOrUnflushedOutputFailsAndKeepsTheDestination) {
+    dir.Write("in", test::TestData(3000));
+    dir.Write("out", test::Bytes("old"));
+    struct Row {
+        const char* what;
+        std::int64_t sizeChange;
+        bool failFlush;
+    };
+    const std::vector<Row> rows = {
+        {"grown by a byte", 1, false},
+        {"grown by more than a chunk", 1500, false},
+        {"shrunk within the last chunk", -1, false},
+        {"shrunk by whole chunks", -2500, false},
+        {"the output cannot be flushed to the disk", 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        FaultyFileSystem disk;
+        disk.sizeChange = row.sizeChange;
+        disk.failFlush = row.failFlush;
+        EXPECT_EQ(Run(kEncrypt, "in", "out", 1000, nullptr, disk), 0);
+        EXPECT_EQ(calls.back(), std::make_pair(std::int64_t{-1}, std::int64_t{-1}));
+        EXPECT_EQ(dir.Read("out"), test::Bytes("old"));
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"in", "out"}));
+    }
+    // The same input that keeps its size goes through the same wrapper.
+    FaultyFileSystem steady;
+    EXPECT_EQ(Run(kEncrypt, "in", "out", 1000, nullptr, steady), 1);
+}
+
+TEST_F(FileJobTest, SameFileCheckFailsClosed) {
+    dir.Write("in", test::TestData(100));
+    // A second name of the input (a hard link) is the input.
+    ASSERT_TRUE(RealFileSystem().Link(dir.U16("in"), dir.U16("alias")));
+    EXPECT_EQ(Run(kEncrypt, "in", "alias"), 0);
+    EXPECT_EQ(dir.Read("alias"), test::TestData(100));
+    // "Cannot tell" refuses, too.
+    FaultyFileSystem disk;
+    disk.sameFile = -1;
+    EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 0);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"alias", "in"}));
+}
+
+TEST_F(FileJobTest, DestinationNamesOfTheLongestLegalLength) {
+    // The temporary name must fit beside any name the folder takes, also one of 255 characters.
+    const std::string longest(255, 'n');
+    const std::string almost = std::string(252, 'v') + ".vx";
+    dir.Write("in", test::TestData(100));
+    ASSERT_EQ(Run(kEncrypt, "in", almost), 1);
+    ASSERT_EQ(Run(kDecrypt, almost, longest), 1);
+    EXPECT_EQ(dir.Read(longest), test::TestData(100));
+    ASSERT_EQ(Run(kEncrypt, "in", longest), 1);  // replacing one, too
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in", longest, almost}));
+}
+
+TEST(TemporaryPath, ShortRandomNameInTheDestinationsFolder) {
+    struct Row {
+        std::u16string destination;
+        std::u16string folder;
+    };
+    const std::vector<Row> rows = {
+        {u"C:\\docs\\notes.txt", u"C:\\docs\\"},
+        {u"/home/user/" + std::u16string(255, u'n'), u"/home/user/"},
+        {u"\\\\server\\share\\a.vx", u"\\\\server\\share\\"},
+        {u"C:relative.txt", u"C:"},
+        {u"bare-name", u""},
+        {u"mixed/sep\\arators", u"mixed/sep\\"},
+    };
+    for (const Row& row : rows) {
+        const std::u16string first = TemporaryPathBeside(row.destination);
+        const std::u16string second = TemporaryPathBeside(row.destination);
+        EXPECT_NE(first, second);
+        for (const std::u16string& path : {first, second}) {
+            ASSERT_EQ(path.size(), row.folder.size() + 15);
+            EXPECT_EQ(path.substr(0, row.folder.size()), row.folder);
+            const std::u16string name = path.substr(row.folder.size());
+            EXPECT_EQ(name.substr(0, 3), u"~vx");
+            EXPECT_EQ(name.substr(11), u".tmp");
+            EXPECT_EQ(name.find_first_not_of(u"0123456789abcdef", 3), 11u);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// What happens to the file that is replaced
+
+class FileJobReplaceTest : public FileJobTest {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir.Path("bin"));
+        dir.Write("in", plain);
+        dir.Write("out", old);
+        disk.binFolder = dir.Path("bin");
+        // At the moment the new file moves in, the old one must be somewhere: in the bin, at its
+        // place, or under a second name beside it.
+        disk.beforeReplace = [&](std::u16string_view to) {
+            if (to != dir.U16("out")) {
+                return;
+            }
+            bool found = false;
+            for (const auto& folder : {dir.Path(""), dir.Path("bin")}) {
+                for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+                    found = found || (entry.is_regular_file() && ReadAll(entry.path()) == old);
+                }
+            }
+            EXPECT_TRUE(found) << "the old file is gone before the new one is in place";
+            binHeldOldAtMove = std::filesystem::exists(dir.Path("bin/out"));
+        };
+    }
+    static Bytes ReadAll(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::u16string Out() const { return dir.U16("out"); }
+
+    const Bytes plain = test::TestData(100);
+    const Bytes old = test::Bytes("the old output");
+    FaultyFileSystem disk;
+    bool binHeldOldAtMove = false;
+};
+
+TEST_F(FileJobReplaceTest, OldFileGoesToTheBinRightBeforeTheNewOneTakesItsPlace) {
+    disk.bin = FaultyFileSystem::Bin::Works;
+    ASSERT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 1);
+    EXPECT_TRUE(binHeldOldAtMove);
+    EXPECT_EQ(dir.Read("bin/out"), old);
+    EXPECT_EQ(dir.Read("out").size(), 16u + 112u);
+    ASSERT_EQ(disk.log.size(), 4u);
+    EXPECT_EQ(disk.log[1], u"bin " + Out());
+    EXPECT_EQ(disk.log[2], u"replace " + Out());
+    // The second name that guarded the old file is gone again.
+    EXPECT_EQ(disk.log[0].substr(5), disk.log[3].substr(7));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bin", "in", "out"}));
+}
+
+TEST_F(FileJobReplaceTest, BinThatFailsOrIsMissingNeverFailsTheJob) {
+    using Bin = FaultyFileSystem::Bin;
+    struct Row {
+        const char* what;
+        Bin bin;
+        bool failLink;
+    };
+    const std::vector<Row> rows = {
+        {"no bin", Bin::Absent, false},
+        {"the bin refuses", Bin::Refuses, false},
+        {"a volume without a bin deletes for good", Bin::DeletesForGood, false},
+        {"no hard links: the bin is not tried", Bin::Works, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        dir.Write("out", old);
+        disk.bin = row.bin;
+        disk.failLink = row.failLink;
+        disk.log.clear();
+        ASSERT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 1);
+        EXPECT_EQ(dir.Read("out").size(), 16u + 112u);
+        ASSERT_EQ(Run(kDecrypt, "out", "back", 0, nullptr, disk), 1);
+        EXPECT_EQ(dir.Read("back"), plain);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.Path("bin")));
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"back", "bin", "in", "out"}));
+        std::filesystem::remove(dir.Path("back"));
+    }
+}
+
+TEST_F(FileJobReplaceTest, FailedMoveAfterTheBinPutsTheOldFileBack) {
+    disk.bin = FaultyFileSystem::Bin::Works;
+    disk.failReplace = true;
+    int moves = 0;
+    auto check = disk.beforeReplace;
+    disk.beforeReplace = [&](std::u16string_view to) {
+        check(to);
+        disk.failReplace = ++moves == 1;  // only the move of the new file fails
+    };
+    EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 0);
+    EXPECT_EQ(dir.Read("out"), old);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bin", "in", "out"}));
+}
+
+#ifndef _WIN32
+TEST_F(FileJobReplaceTest, NewFileIsNeverMoreOpenThanTheOldOneOrTheInput) {
+    const auto mode = [&](const char* name) {
+        struct stat info {};
+        stat(dir.Path(name).c_str(), &info);
+        return info.st_mode & 0777;
+    };
+    for (mode_t oldMode : {0600, 0640, 0604}) {
+        chmod(dir.Path("out").c_str(), oldMode);
+        ASSERT_EQ(Run(kEncrypt, "in", "out"), 1);
+        EXPECT_EQ(mode("out"), oldMode);
+    }
+    // A new file: for its owner only.
+    chmod(dir.Path("in").c_str(), 0644);
+    ASSERT_EQ(Run(kEncrypt, "in", "new"), 1);
+    EXPECT_EQ(mode("new"), 0600u);
+}
+#endif
 
 }  // namespace
 }  // namespace vexmora

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "crypto/aes/aes_engine.h"
 #include "jobs/text_job.h"
 #include "temp_dir.h"
@@ -509,6 +511,63 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
     EXPECT_EQ(kAllFilesPattern, u"Alle Dateien (*.*)|*.*");
     EXPECT_EQ(kContainerPattern, u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*");
     EXPECT_TRUE(toolkit.messageBoxes().empty());
+}
+
+TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
+    dir.Write("a.bin", test::Bytes("plain"));
+    dir.Write("a.bin.vx", test::Bytes("container"));
+    toolkit.SetText(c().passwordField, u"pw");
+    const std::u16string encode =
+        u"\"E\" \"" + dir.U16("a.bin") + u"\" \"" + dir.U16("a.bin.vx") + u"\" \"pw\"";
+    const std::u16string decode =
+        u"\"D\" \"" + dir.U16("a.bin.vx") + u"\" \"" + dir.U16("a.bin") + u"\" \"pw\"";
+    struct Row {
+        const char* how;
+        std::function<void()> start;
+        std::u16string parameters;
+    };
+    const std::vector<Row> rows = {
+        {"Encode file",
+         [&] {
+             toolkit.QueueFileChoice(dir.U16("a.bin"));
+             Click(c().encodeFileButton);
+         },
+         encode},
+        {"Decode file",
+         [&] {
+             toolkit.QueueFileChoice(dir.U16("a.bin.vx"));
+             Click(c().decodeFileButton);
+         },
+         decode},
+        // Any other way into a file job (a dropped file) asks the same.
+        {"a file handed to the window", [&] { window->StartFileJob(kEncrypt, dir.U16("a.bin")); },
+         encode},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.how);
+        for (int answer : {kAnswerNo, kAnswerYes}) {
+            starts.clear();
+            const std::size_t boxes = toolkit.messageBoxes().size();
+            toolkit.QueueAnswer(answer);
+            row.start();
+            ASSERT_EQ(toolkit.messageBoxes().size(), boxes + 1);
+            EXPECT_EQ(toolkit.messageBoxes().back().caption, kOverwriteCaption);
+            EXPECT_EQ(toolkit.messageBoxes().back().text, kOverwriteQuestion);
+            EXPECT_EQ(toolkit.messageBoxes().back().type, kMessageBoxYesNo);
+            if (answer == kAnswerNo) {
+                EXPECT_TRUE(starts.empty());
+            } else {
+                ASSERT_EQ(starts.size(), 1u);
+                EXPECT_EQ(starts[0].parameters, row.parameters);
+            }
+        }
+    }
+    // An output that does not exist yet is not asked about.
+    dir.Write("b.bin", test::Bytes("plain"));
+    const std::size_t boxes = toolkit.messageBoxes().size();
+    EXPECT_TRUE(window->StartFileJob(kEncrypt, dir.U16("b.bin")));
+    EXPECT_EQ(toolkit.messageBoxes().size(), boxes);
+    EXPECT_EQ(dir.Read("a.bin.vx"), test::Bytes("container"));
 }
 
 TEST_F(MainWindowTest, FileButtonCancelledStartsNothing) {

@@ -137,6 +137,7 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         std::int64_t writeBudget;
         bool failClose;
         bool failReplace;
+        bool failFlush = false;
     };
     const std::vector<Row> rows = {
         {"create fails", true, -1, false, false},
@@ -144,6 +145,7 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         {"the disk fills up halfway", false, 1500, false, false},
         {"closing fails", false, -1, true, false},
         {"moving into place fails", false, -1, false, true},
+        {"flushing to the disk fails", false, -1, false, false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -153,6 +155,7 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         disk.writeBudget = row.writeBudget;
         disk.failClose = row.failClose;
         disk.failReplace = row.failReplace;
+        disk.failFlush = row.failFlush;
         EXPECT_EQ(SaveTextFile(dir.U16("notes.txt"), text, disk), 0);
         EXPECT_EQ(dir.Read("notes.txt"), old);
         EXPECT_EQ(dir.List(), Names{"notes.txt"});
@@ -183,6 +186,33 @@ TEST_F(TextFileTest, SaveOverTheFaultFreeWrapperWorks) {
     EXPECT_EQ(dir.Read("notes.txt"), (Bytes{'n', 'e', 'w', ' ', 0xC3, 0xA4}));
     EXPECT_EQ(dir.List(), Names{"notes.txt"});
     EXPECT_EQ(LoadTextFile(dir.U16("notes.txt"), disk), u"new \u00e4");
+}
+
+TEST_F(TextFileTest, SaveSendsTheReplacedFileToTheBin) {
+    std::filesystem::create_directories(dir.Path("bin"));
+    dir.Write("notes.txt", test::Bytes("old text"));
+    FaultyFileSystem disk;
+    disk.bin = FaultyFileSystem::Bin::Works;
+    disk.binFolder = dir.Path("bin");
+    EXPECT_EQ(SaveTextFile(dir.U16("notes.txt"), u"new text", disk), 1);
+    EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("new text"));
+    EXPECT_EQ(dir.Read("bin/notes.txt"), test::Bytes("old text"));
+    EXPECT_EQ(dir.List(), (Names{"bin", "notes.txt"}));
+}
+
+TEST_F(TextFileTest, SaveToAFolderOrDeviceWritesNothing) {
+    std::filesystem::create_directories(dir.Path("folder"));
+    std::vector<std::u16string> paths = {dir.U16("folder")};
+#ifdef _WIN32
+    paths.push_back(dir.U16("NUL"));
+    paths.push_back(dir.U16("con.txt"));
+#else
+    paths.push_back(u"/dev/null");
+#endif
+    for (const std::u16string& path : paths) {
+        EXPECT_EQ(SaveTextFile(path, u"text"), 0) << ::testing::PrintToString(path);
+    }
+    EXPECT_EQ(dir.List(), Names{"folder"});
 }
 
 }  // namespace

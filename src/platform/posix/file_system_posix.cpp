@@ -17,6 +17,22 @@ std::string NativePath(std::u16string_view path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// The folder that holds path, for syncing it after a rename.
+std::string FolderOfNative(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SyncFolder(const std::string& path) {
+    const int fd = ::open(FolderOfNative(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 class PosixFile final : public File {
   public:
     explicit PosixFile(int fd) : fd_(fd) {}
@@ -64,6 +80,20 @@ class PosixFile final : public File {
         return fd_ >= 0 && fstat(fd_, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
     }
 
+    bool Flush() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+    int IsSameFileAs(std::u16string_view path) override {
+        struct stat mine {
+        }, other{};
+        if (fd_ < 0 || fstat(fd_, &mine) != 0) {
+            return -1;
+        }
+        if (::stat(NativePath(path).c_str(), &other) != 0) {
+            return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
+        }
+        return mine.st_dev == other.st_dev && mine.st_ino == other.st_ino ? 1 : 0;
+    }
+
     bool Close() override {
         if (fd_ < 0) {
             return false;
@@ -80,12 +110,14 @@ class PosixFile final : public File {
 class PosixFileSystem final : public FileSystem {
   public:
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
-        int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO without a writer is refused instead of waited for.
+        int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             return nullptr;
         }
         struct stat info {};
-        if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
             ::close(fd);
             return nullptr;
         }
@@ -93,7 +125,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     std::unique_ptr<File> CreateNew(std::u16string_view path) override {
-        int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         return fd < 0 ? nullptr : std::make_unique<PosixFile>(fd);
     }
 
@@ -102,19 +134,49 @@ class PosixFileSystem final : public FileSystem {
     }
 
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
-        return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+        const std::string target = NativePath(to);
+        if (std::rename(NativePath(from).c_str(), target.c_str()) != 0) {
+            return false;
+        }
+        // The rename is done; a folder that cannot be synced does not undo it.
+        SyncFolder(target);
+        return true;
     }
 
-    int SameFile(std::u16string_view a, std::u16string_view b) override {
-        struct stat first {
-        }, second{};
-        if (::stat(NativePath(a).c_str(), &first) != 0) {
-            return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
+    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
+        struct stat model {
+        }, copy{};
+        const std::string target = NativePath(to);
+        if (::stat(NativePath(from).c_str(), &model) != 0) {
+            return false;
         }
-        if (::stat(NativePath(b).c_str(), &second) != 0) {
-            return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
+        // Only the owner of a file may give it to a group, and only to one of their own.
+        ::chown(target.c_str(), static_cast<uid_t>(-1), model.st_gid);
+        mode_t mode = model.st_mode & 0777;
+        if (::stat(target.c_str(), &copy) != 0) {
+            return false;
         }
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino ? 1 : 0;
+        if (copy.st_gid != model.st_gid) {
+            mode &= ~static_cast<mode_t>(0070);  // another group must not gain what `from` gave
+        }
+        if (copy.st_uid != model.st_uid) {
+            mode &= ~static_cast<mode_t>(0077);
+        }
+        return ::chmod(target.c_str(), mode) == 0;
+    }
+
+    bool Link(std::u16string_view existing, std::u16string_view link) override {
+        return ::link(NativePath(existing).c_str(), NativePath(link).c_str()) == 0;
+    }
+
+    bool MoveToRecycleBin(std::u16string_view) override { return false; }
+
+    PathKind KindOf(std::u16string_view path) override {
+        struct stat info {};
+        if (::stat(NativePath(path).c_str(), &info) != 0) {
+            return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unknown;
+        }
+        return S_ISREG(info.st_mode) ? PathKind::RegularFile : PathKind::Other;
     }
 
     bool Exists(std::u16string_view path) override {

@@ -5,6 +5,8 @@
 // windows.h names a macro after FileSystem::ReplaceFile.
 #undef ReplaceFile
 #include "platform/file_system.h"
+#include "platform/win32/file_safety_win32.h"
+#include "platform/win32/long_path.h"
 
 namespace vexmora {
 namespace {
@@ -57,6 +59,10 @@ class Win32File final : public File {
         return size.QuadPart;
     }
 
+    bool Flush() override { return handle_.Valid() && FlushFileBuffers(handle_.Get()) != 0; }
+
+    int IsSameFileAs(std::u16string_view path) override;
+
     bool Close() override { return handle_.Close(); }
 
   private:
@@ -77,7 +83,7 @@ struct FileId {
 
 // 1 found, 0 not there, -1 cannot tell.
 int QueryFileId(std::u16string_view path, FileId& id) {
-    UniqueHandle handle(CreateFileW(ToWide(path).c_str(), 0,
+    UniqueHandle handle(CreateFileW(LongPath(path).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) {
@@ -92,46 +98,61 @@ int QueryFileId(std::u16string_view path, FileId& id) {
     return 1;
 }
 
+int Win32File::IsSameFileAs(std::u16string_view path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle_.Valid() || !GetFileInformationByHandle(handle_.Get(), &info)) {
+        return -1;
+    }
+    FileId other;
+    const int found = QueryFileId(path, other);
+    if (found != 1) {
+        return found;
+    }
+    return info.dwVolumeSerialNumber == other.volume && info.nFileIndexHigh == other.indexHigh &&
+                   info.nFileIndexLow == other.indexLow
+               ? 1
+               : 0;
+}
+
 class Win32FileSystem final : public FileSystem {
   public:
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
-        return Opened(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const HANDLE handle = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::unique_ptr<File> file = Opened(handle);
+        // Pipes, consoles and devices read as if empty or without end: only disk files.
+        return file != nullptr && GetFileType(handle) == FILE_TYPE_DISK ? std::move(file) : nullptr;
     }
 
     std::unique_ptr<File> CreateNew(std::u16string_view path) override {
-        return Opened(CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+        return Opened(CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     }
 
     bool Remove(std::u16string_view path) override {
-        return DeleteFileW(ToWide(path).c_str()) != 0;
+        return DeleteFileW(LongPath(path).c_str()) != 0;
     }
 
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
-        return MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
-               0;
+        return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
 
-    int SameFile(std::u16string_view a, std::u16string_view b) override {
-        FileId first, second;
-        int foundFirst = QueryFileId(a, first);
-        if (foundFirst != 1) {
-            return foundFirst;
-        }
-        int foundSecond = QueryFileId(b, second);
-        if (foundSecond != 1) {
-            return foundSecond;
-        }
-        return first.volume == second.volume && first.indexHigh == second.indexHigh &&
-                       first.indexLow == second.indexLow
-                   ? 1
-                   : 0;
+    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
+        return CopyFileAttributes(from, to);
     }
+
+    bool Link(std::u16string_view existing, std::u16string_view link) override {
+        return CreateHardLinkW(LongPath(link).c_str(), LongPath(existing).c_str(), nullptr) != 0;
+    }
+
+    bool MoveToRecycleBin(std::u16string_view path) override { return RecycleFile(path); }
+
+    PathKind KindOf(std::u16string_view path) override { return KindOfPath(path); }
 
     bool Exists(std::u16string_view path) override {
-        return GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 };
 
