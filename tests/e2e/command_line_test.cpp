@@ -1,7 +1,10 @@
 // Every row of the file-job command line: which output a command line makes, and which command
 // lines do nothing or open the main window instead.
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "driver/host_files.h"
 #include "e2e_test_support.h"
 
 namespace vexmora::e2e {
@@ -75,13 +78,19 @@ TEST_F(CommandLineTest, EncryptWithThreeParametersAppendsVx) {
     ExpectInputUnchanged();
 }
 
-TEST_F(CommandLineTest, EncryptOverwritesAnExistingOutput) {
-    WriteBytes(At(L"out.bin"), PatternBytes(5000, 3));
+TEST_F(CommandLineTest, EncryptAndDecryptReplaceAnExistingOutputAndRecycleIt) {
+    const Bytes olderContainer = PatternBytes(5000, 3);
+    const Bytes newerText = PatternBytes(300, 4);
+    WriteBytes(At(L"out.bin"), olderContainer);
+    WriteBytes(At(L"back.txt"), newerText);
     ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), At(L"out.bin"), L"pw"}))));
     EXPECT_EQ(FileSize(At(L"out.bin")), ContainerSize(original_.size()));
+    EXPECT_EQ(TakeRecycled(At(L"out.bin")), std::vector<Bytes>{olderContainer});
     ASSERT_TRUE(
         JobSucceeded(Run(QuotedParameters({L"D", At(L"out.bin"), At(L"back.txt"), L"pw"}))));
     EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+    EXPECT_EQ(TakeRecycled(At(L"back.txt")), std::vector<Bytes>{newerText});
+    EXPECT_EQ(ListFolder(Folder()).size(), 3u) << "a stray file was left behind";
 }
 
 TEST_F(CommandLineTest, DecryptWithFourParametersChecksNoExtension) {
@@ -173,6 +182,55 @@ TEST_F(CommandLineTest, NonAsciiPasswordAndFileNamesRoundTrip) {
     ASSERT_TRUE(DeleteFileW(At(name).c_str()));
     ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(name + L".vx"), kNonAsciiPassword}))));
     EXPECT_EQ(ReadBytes(At(name)), original_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What is read and where output may go
+
+TEST_F(CommandLineTest, FifoAsInputIsRefusedWithoutAnOutput) {
+    // The test run makes the FIFO on the host (Win32 cannot) and names it here.
+    const std::optional<std::wstring> fifo = HostPathFromEnvironment(L"VEXMORA_E2E_FIFO");
+    ASSERT_TRUE(fifo.has_value()) << "VEXMORA_E2E_FIFO names no FIFO";
+    EXPECT_TRUE(JobFailedWithErrorBox(Run(QuotedParameters({L"E", *fifo, At(L"fifo.vx"), L"pw"}))));
+    EXPECT_TRUE(JobFailedWithErrorBox(Run(QuotedParameters({L"E", *fifo, L"pw"}))));
+    EXPECT_FALSE(FileExists(*fifo + L".vx"));
+    EXPECT_EQ(ListFolder(Folder()).size(), 1u);
+}
+
+TEST_F(CommandLineTest, DeviceNamesAsOutputAreRefusedAndNothingStrayIsLeft) {
+    const FolderListing before = ListFolder(Folder());
+    for (const std::wstring& output : {std::wstring(L"NUL"), At(L"NUL"), At(L"nul.txt"), At(L"CON"),
+                                       At(L"com1.vx"), At(L"Lpt2.log")}) {
+        SCOPED_TRACE(Narrow(output));
+        EXPECT_TRUE(
+            JobFailedWithErrorBox(Run(QuotedParameters({L"E", At(L"in.txt"), output, L"pw"}))));
+    }
+    EXPECT_EQ(ListFolder(Folder()), before);
+}
+
+TEST_F(CommandLineTest, LongFileNamesAndPathsOfMoreThan300Characters) {
+    // A 250-character name: its ".vx" neighbour and the temporary file must fit beside it.
+    const std::wstring name(250, L'n');
+    WriteBytes(At(name), original_);
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(name), L"pw"}))));
+    EXPECT_EQ(FileSize(At(name + L".vx")), ContainerSize(original_.size()));
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", At(name + L".vx"), At(L"back"), L"pw"}))));
+    EXPECT_EQ(ReadBytes(At(L"back")), original_);
+
+    // A path of more than 300 characters, in folders made for it.
+    const std::wstring outer = At(std::wstring(100, L'a'));
+    const std::wstring inner = outer + L"\\" + std::wstring(100, L'b');
+    MakeFolder(outer);
+    MakeFolder(inner);
+    const std::wstring deep = inner + L"\\" + std::wstring(100, L'c') + L".txt";
+    ASSERT_GT(deep.size(), 300u);
+    WriteBytes(deep, original_);
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", deep, L"pw"}))));
+    WriteBytes(deep, PatternBytes(10, 1));  // replaced by the decryption below
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", deep + L".vx", L"pw"}))));
+    EXPECT_EQ(ReadBytes(deep), original_);
+    EXPECT_EQ(TakeRecycled(deep), std::vector<Bytes>{PatternBytes(10, 1)});
+    EXPECT_EQ(ListFolder(inner).size(), 2u) << "a stray file was left behind";
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 // text, saving and loading it through the system's file dialogs, starting file jobs, and closing.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "driver/host_files.h"
 #include "driver/system_dialogs.h"
 #include "driver/user_input.h"
 #include "e2e_test_support.h"
@@ -674,18 +676,22 @@ class MainWindowFileCryptTest : public MainWindowTextCryptTest {
     // Waits for the child that the last file button started and returns its exit code, or a
     // description of what went wrong. `output` is the file the child must leave.
     ::testing::AssertionResult ChildJobSucceeded(const std::wstring& output) {
+        return ChildJobSucceeded([&] { return FileExists(output); });
+    }
+    // The same, for a child whose work shows in another way than a new file.
+    ::testing::AssertionResult ChildJobSucceeded(const std::function<bool()>& outputReady) {
         std::vector<DWORD> children;
         WaitUntil(
             [&] {
                 children = ChildProcessIds(app_->Process().Id());
-                return !children.empty() || FileExists(output);
+                return !children.empty() || outputReady();
             },
             30s);
         if (children.size() > 1) {
             return ::testing::AssertionFailure() << children.size() << " children started";
         }
         if (children.empty()) {
-            if (!FileExists(output)) {
+            if (!outputReady()) {
                 return ::testing::AssertionFailure() << "no child started and no output appeared";
             }
             // The child was quicker than the driver; only its output can be checked.
@@ -722,6 +728,51 @@ TEST_F(MainWindowFileCryptTest, EncodeFileThenDecodeFileRestoresTheBytes) {
     ASSERT_TRUE(ChildJobSucceeded(At(L"data.bin")));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(At(L"data.bin")); }, 10s));
     EXPECT_EQ(ReadBytes(At(L"data.bin")), original);
+    EXPECT_EQ(ListFolder(Folder()).size(), 2u) << "a stray file was left behind";
+}
+
+TEST_F(MainWindowFileCryptTest, ReplacingAnOutputAsksFirstNoStartsNothingYesRecyclesTheOldFile) {
+    const Bytes plain = PatternBytes(5000, 8);
+    WriteBytes(At(L"data.bin"), plain);
+    ASSERT_TRUE(app_->TypePassword(L"pw"));
+    const DWORD process = app_->Process().Id();
+    // The replaced file is in the bin and the new one in its place.
+    const auto replaced = [&](const std::wstring& path, const Bytes& old, std::uint64_t size) {
+        return ChildJobSucceeded([&] { return FileExists(path) && FileSize(path) == size; }) &&
+               WaitUntil([&] { return FileExists(path) && FileSize(path) == size; }, 30s) &&
+               TakeRecycled(path) == std::vector<Bytes>{old};
+    };
+    struct Step {
+        const wchar_t* button;
+        std::wstring input;
+        std::wstring output;
+        Bytes old;  // what stands at the output before
+        std::uint64_t size;
+    };
+    const Step steps[] = {
+        {L"Encode file", At(L"data.bin"), At(L"data.bin.vx"), PatternBytes(777, 9),
+         ContainerSize(plain.size())},
+        // An older text over the file that the container holds, which decoding restores.
+        {L"Decode file", At(L"data.bin.vx"), At(L"data.bin"), PatternBytes(123, 10), plain.size()},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(Narrow(step.button));
+        WriteBytes(step.output, step.old);
+        const FolderListing before = ListFolder(Folder());
+        ASSERT_TRUE(app_->ChooseThrough(step.button, step.input));
+        ASSERT_TRUE(
+            AnswerExpectedBox(process, kInfoCaption, kReplaceQuestion, {L"Yes", L"No"}, IDNO));
+        ASSERT_TRUE(Synchronize(app_->Window()));
+        EXPECT_FALSE(WaitUntil([&] { return !ChildProcessIds(process).empty(); }, 2s))
+            << "answering No started a job";
+        EXPECT_EQ(ListFolder(Folder()), before);
+
+        ASSERT_TRUE(app_->ChooseThrough(step.button, step.input));
+        ASSERT_TRUE(
+            AnswerExpectedBox(process, kInfoCaption, kReplaceQuestion, {L"Yes", L"No"}, IDYES));
+        EXPECT_TRUE(replaced(step.output, step.old, step.size));
+    }
+    EXPECT_EQ(ReadBytes(At(L"data.bin")), plain);
     EXPECT_EQ(ListFolder(Folder()).size(), 2u) << "a stray file was left behind";
 }
 

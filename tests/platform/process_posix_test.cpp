@@ -72,18 +72,24 @@ TEST(FileSizeOfPosix, SizesBeyondFourGibibytes) {
     EXPECT_EQ(FileSizeOf(dir.U16("big")), static_cast<std::int64_t>(size));
 }
 
-TEST(FileSizeOfPosix, LongPathsAreCutTo260Characters) {
+TEST(FileSizeOfPosix, LongPathsAreTakenWhole) {
     test::TempDir dir;
     const std::u16string folder = dir.U16("");
     ASSERT_LT(folder.size(), 200u);
-    // A file whose path is exactly 260 characters, and a longer path that starts with it.
+    // A file whose path is exactly 260 characters, a longer path that starts with it, and a file
+    // deeper than 300 characters.
     const std::string name(260 - folder.size(), 'n');
     dir.Write(name, {1, 2, 3});
     const std::u16string path = dir.U16(name);
     ASSERT_EQ(path.size(), 260u);
     EXPECT_EQ(FileSizeOf(path), 3);
-    EXPECT_EQ(FileSizeOf(path + u"-and-more"), 3);
+    EXPECT_EQ(FileSizeOf(path + u"-and-more"), -1);
     EXPECT_EQ(FileSizeOf(path.substr(0, 259)), -1);
+    const std::string deep = std::string(200, 'a') + "/" + std::string(200, 'b');
+    std::filesystem::create_directories(dir.Path(std::string(200, 'a')));
+    dir.Write(deep, {1, 2, 3, 4});
+    EXPECT_EQ(FileSizeOf(dir.U16(deep)), 4);
+    EXPECT_EQ(FileSizeOf(dir.U16(std::string(200, 'a'))), -2);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ std::int64_t FileSizeOf(std::u16string_view path) {
     if (path.empty()) {
         return -1;
     }
-    path = path.substr(0, 260);
     std::vector<std::uint8_t> bytes = Utf16ToUtf8(path);
     std::string native(bytes.begin(), bytes.end());
     // Like the Windows rule, trailing separators do not matter ("/tmp/" names the folder).

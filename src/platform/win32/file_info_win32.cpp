@@ -1,6 +1,7 @@
 #include <string>
 
 #include "platform/file_info.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/unique_resources.h"
 #include "platform/win32/wide_string.h"
 
@@ -18,7 +19,7 @@ std::int64_t FileSizeOf(std::u16string_view path) {
     if (path.empty()) {
         return -1;
     }
-    std::wstring copy = ToWide(path.substr(0, 260));
+    std::wstring copy = ToWide(path);
     // A drive name: "C:" or "C:\".
     if ((copy.size() == 2 || copy.size() == 3) && copy[1] == L':') {
         if (copy.size() == 2) {
@@ -30,7 +31,7 @@ std::int64_t FileSizeOf(std::u16string_view path) {
         copy.pop_back();
     }
     WIN32_FIND_DATAW found{};
-    if (UniqueFind(FindFirstFileW(copy.c_str(), &found)).Valid()) {
+    if (UniqueFind(FindFirstFileW(LongPath(FromWide(copy)).c_str(), &found)).Valid()) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             return -2;
         }

@@ -12,7 +12,8 @@
 namespace vexmora {
 
 std::u16string Win32Toolkit::ShowFileDialog(const FileDialogArgs& args) {
-    constexpr std::size_t kBufferUnits = 260;
+    // Room for the longest path the system takes (32,767 characters and the terminator).
+    constexpr std::size_t kBufferUnits = 32768;
     std::wstring file(kBufferUnits, L'\0');
     const std::wstring name = ToWide(args.initialFileName).substr(0, kBufferUnits - 1);
     std::copy(name.begin(), name.end(), file.begin());

@@ -11,13 +11,18 @@ namespace vexmora::e2e {
 
 namespace {
 
+// The form of a full path that every file function takes whatever its length.
+std::wstring Long(const std::wstring& path) {
+    return path.rfind(L"\\\\", 0) == 0 ? path : L"\\\\?\\" + path;
+}
+
 std::runtime_error Failure(const std::string& what, const std::wstring& path) {
     return std::runtime_error(what + " failed for " + Narrow(path) + " (error " +
                               std::to_string(GetLastError()) + ")");
 }
 
 UniqueHandle OpenForWriting(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueHandle file(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         throw Failure("CreateFileW", path);
@@ -26,8 +31,9 @@ UniqueHandle OpenForWriting(const std::wstring& path) {
 }
 
 UniqueHandle OpenForReading(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(Long(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         throw Failure("CreateFileW", path);
     }
@@ -127,7 +133,7 @@ void RemoveTree(const std::wstring& folder) {
     }
     WIN32_FIND_DATAW data;
     {
-        UniqueFind find(FindFirstFileW((base + L"*").c_str(), &data));
+        UniqueFind find(FindFirstFileW(Long(base + L"*").c_str(), &data));
         if (find.Valid()) {
             do {
                 std::wstring name = data.cFileName;
@@ -138,13 +144,13 @@ void RemoveTree(const std::wstring& folder) {
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     RemoveTree(path);
                 } else {
-                    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    DeleteFileW(path.c_str());
+                    SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW(Long(path).c_str());
                 }
             } while (FindNextFileW(find.Get(), &data));
         }
     }
-    RemoveDirectoryW(base.c_str());
+    RemoveDirectoryW(Long(base).c_str());
 }
 
 FolderListing ListFolder(const std::wstring& folder) {
@@ -154,7 +160,7 @@ FolderListing ListFolder(const std::wstring& folder) {
         base += L'\\';
     }
     WIN32_FIND_DATAW data;
-    UniqueFind find(FindFirstFileW((base + L"*").c_str(), &data));
+    UniqueFind find(FindFirstFileW(Long(base + L"*").c_str(), &data));
     if (!find.Valid()) {
         return listing;
     }
@@ -172,13 +178,19 @@ FolderListing ListFolder(const std::wstring& folder) {
     return listing;
 }
 
+void MakeFolder(const std::wstring& path) {
+    if (!CreateDirectoryW(Long(path).c_str(), nullptr)) {
+        throw Failure("CreateDirectoryW", path);
+    }
+}
+
 bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::uint64_t FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) {
         throw Failure("GetFileAttributesExW", path);
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;

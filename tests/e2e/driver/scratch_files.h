@@ -39,7 +39,10 @@ struct FileEntry {
 using FolderListing = std::map<std::wstring, FileEntry>;
 FolderListing ListFolder(const std::wstring& folder);
 
+// Paths of any length work in these (the driver uses the long form inside).
 bool FileExists(const std::wstring& path);
+// Creates one folder; its parent must exist.
+void MakeFolder(const std::wstring& path);
 std::uint64_t FileSize(const std::wstring& path);
 Bytes ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const Bytes& bytes);
