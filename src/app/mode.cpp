@@ -1,7 +1,7 @@
 #include "app/mode.h"
 
 #include "app/parameters.h"
-#include "crypto/aes/aes_engine.h"
+#include "crypto/direction.h"
 #include "ui/paths.h"
 
 namespace vexmora {

@@ -34,6 +34,9 @@ int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direct
                       std::u16string_view inputPath, std::u16string_view outputPath) {
     std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
     const Key key = DeriveKey(password, TextFormat::Utf8);
+    // The outcome reaches the user through the callback, not the result: a failed job reports
+    // (-1, -1) before it returns, and ProgressCallback answers that with the error box
+    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing.
     const int result = RunFileJob(key.span(), direction, inputPath, outputPath,
                                   [&](std::int64_t done, std::int64_t total) {
                                       return ProgressCallback(*window, done, total);

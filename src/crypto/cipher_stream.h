@@ -17,6 +17,7 @@
 #include <span>
 
 #include "crypto/aes/aes_engine.h"
+#include "crypto/direction.h"
 #include "crypto/wipe.h"
 
 namespace vexmora {

@@ -2,6 +2,7 @@
 
 #include "platform/file_info.h"
 #include "ui/paths.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
@@ -21,8 +22,9 @@ void ForgetLastUsedFolder() {
 }
 
 bool MayReplace(Toolkit& toolkit, std::u16string_view path) {
-    return FileSizeOf(path) < 0 || toolkit.ShowMessageBox(kOverwriteCaption, kOverwriteQuestion,
-                                                          kMessageBoxYesNo) == kAnswerYes;
+    return FileSizeOf(path) < 0 ||
+           toolkit.ShowMessageBox(texts::kInfoCaption, texts::kOverwriteQuestion,
+                                  kMessageBoxYesNo) == kAnswerYes;
 }
 
 std::u16string ChooseFile(Toolkit& toolkit, std::u16string_view pattern, bool forSaving) {

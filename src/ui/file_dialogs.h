@@ -10,12 +10,6 @@
 
 namespace vexmora {
 
-// The overwrite question.
-inline constexpr std::u16string_view kOverwriteCaption = u"Info";
-inline constexpr std::u16string_view kOverwriteQuestion =
-    u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "
-    u"\u00fcberschreiben?";
-
 // Opens the dialog in the last-used folder with the first pair of the pattern preselected. For
 // saving onto an existing file, asks the overwrite question; anything but Yes gives no path.
 // A chosen path makes its folder the last-used folder. Returns the path, empty for none.

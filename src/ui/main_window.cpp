@@ -1,28 +1,39 @@
 #include "ui/main_window.h"
 
-#include "crypto/aes/aes_engine.h"
+#include "crypto/direction.h"
 #include "jobs/text_job.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/paths.h"
 #include "ui/text_file.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
 
-constexpr std::u16string_view kErrorCaption = u"Error";
-constexpr std::u16string_view kCryptError = u"Encode/Decode Error!";
-constexpr std::u16string_view kQuoteInPassword =
-    u"The password must not contain a double quote for file encryption.";
-constexpr std::u16string_view kSaveFailed = u"The text could not be saved.";
-constexpr std::u16string_view kStartFailed = u"The file job could not be started.";
-
-Identity Add(Toolkit& toolkit, Identity window, ControlKind kind, int x, int y, int width,
-             int height, std::u16string_view text) {
-    return toolkit.CreateControl(
-        window,
-        {kind, {Scaled(x), Scaled(y), Scaled(width), Scaled(height)}, std::u16string(text)});
-}
+// Where each control goes, in 96-dpi units. The order of creation is also the Tab order.
+struct ControlLayout {
+    Identity MainWindowControls::*slot;
+    ControlKind kind;
+    int x, y, width, height;
+    std::u16string_view text;
+};
+using K = ControlKind;
+using C = MainWindowControls;
+constexpr ControlLayout kControls[] = {
+    {&C::passwordFrame, K::GroupBox, 10, 10, 780, 70, texts::kPasswordFrame},
+    {&C::textCryptFrame, K::GroupBox, 10, 90, 780, 430, texts::kTextCryptFrame},
+    {&C::fileCryptFrame, K::GroupBox, 10, 530, 780, 63, texts::kFileCryptFrame},
+    {&C::passwordLabel, K::Label, 20, 41, 60, 20, texts::kPasswordLabel},
+    {&C::passwordField, K::PasswordField, 90, 40, 690, 20, u""},
+    {&C::textEditor, K::RichEdit, 21, 146, 759, 364, u""},
+    {&C::loadButton, K::PushButton, 20, 115, 100, 25, texts::kLoadButton},
+    {&C::saveButton, K::PushButton, 130, 115, 100, 25, texts::kSaveButton},
+    {&C::encodeButton, K::PushButton, 240, 115, 100, 25, texts::kEncodeButton},
+    {&C::decodeButton, K::PushButton, 350, 115, 100, 25, texts::kDecodeButton},
+    {&C::encodeFileButton, K::PushButton, 20, 555, 100, 25, texts::kEncodeFileButton},
+    {&C::decodeFileButton, K::PushButton, 130, 555, 100, 25, texts::kDecodeFileButton},
+};
 
 }  // namespace
 
@@ -37,26 +48,17 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
     auto main =
         std::make_unique<MainWindow>(toolkit, std::move(startProcess), std::move(programPath));
     MainWindowControls& c = main->controls_;
-    c.window = toolkit.OpenWindow({.title = u"Vexmora",
+    c.window = toolkit.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(width),
                                    .clientHeight = Scaled(height),
                                    .minimizeBox = true,
                                    .placement = WindowPlacement::Centred});
-    // Creation order is also the Tab order.
-    const Identity w = c.window;
-    c.passwordFrame = Add(toolkit, w, ControlKind::GroupBox, 10, 10, 780, 70, u"Password");
-    c.textCryptFrame = Add(toolkit, w, ControlKind::GroupBox, 10, 90, 780, 430, u"Text Crypt");
-    c.fileCryptFrame = Add(toolkit, w, ControlKind::GroupBox, 10, 530, 780, 63, u"File Crypt");
-    c.passwordLabel = Add(toolkit, w, ControlKind::Label, 20, 41, 60, 20, u"Password:");
-    c.passwordField = Add(toolkit, w, ControlKind::PasswordField, 90, 40, 690, 20, u"");
-    c.textEditor = Add(toolkit, w, ControlKind::RichEdit, 21, 146, 759, 364, u"");
-    c.loadButton = Add(toolkit, w, ControlKind::PushButton, 20, 115, 100, 25, u"Load");
-    c.saveButton = Add(toolkit, w, ControlKind::PushButton, 130, 115, 100, 25, u"Save");
-    c.encodeButton = Add(toolkit, w, ControlKind::PushButton, 240, 115, 100, 25, u"Encode");
-    c.decodeButton = Add(toolkit, w, ControlKind::PushButton, 350, 115, 100, 25, u"Decode");
-    c.encodeFileButton = Add(toolkit, w, ControlKind::PushButton, 20, 555, 100, 25, u"Encode file");
-    c.decodeFileButton =
-        Add(toolkit, w, ControlKind::PushButton, 130, 555, 100, 25, u"Decode file");
+    for (const ControlLayout& control : kControls) {
+        const Rect rect{Scaled(control.x), Scaled(control.y), Scaled(control.width),
+                        Scaled(control.height)};
+        c.*control.slot =
+            toolkit.CreateControl(c.window, {control.kind, rect, std::u16string(control.text)});
+    }
     return main;
 }
 
@@ -86,14 +88,14 @@ int HandleMainEvent(MainWindow& window, int event) {
 }
 
 void MainWindow::Load() {
-    const std::u16string path = ChooseFile(toolkit_, kTextPattern, false);
+    const std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, false);
     if (!path.empty()) {
         toolkit_.SetControlText(controls_.textEditor, LoadTextFile(path));
     }
 }
 
 void MainWindow::Save() {
-    std::u16string path = ChooseFile(toolkit_, kTextPattern, true);
+    std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, true);
     if (path.empty()) {
         return;
     }
@@ -106,29 +108,30 @@ void MainWindow::Save() {
         }
     }
     if (SaveTextFile(path, toolkit_.ControlText(controls_.textEditor)) != 1) {
-        toolkit_.ShowMessageBox(kErrorCaption, kSaveFailed, kMessageBoxOk);
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kSaveFailed, kMessageBoxOk);
     }
 }
 
-void MainWindow::CryptEditorText(int direction) {
+void MainWindow::CryptEditorText(Direction direction) {
     const std::u16string password = toolkit_.ControlText(controls_.passwordField);
     const std::u16string text = toolkit_.ControlText(controls_.textEditor);
     const std::optional<std::u16string> result = CryptText(text, password, direction);
     if (!result) {
         // A wrong password or damaged text: the editor keeps what it holds.
-        toolkit_.ShowMessageBox(kErrorCaption, kCryptError, kMessageBoxOk);
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
         return;
     }
     toolkit_.SetControlText(controls_.textEditor, *result);
 }
 
-void MainWindow::CryptFile(int direction) {
+void MainWindow::CryptFile(Direction direction) {
     // Refused before the dialog, so that no file is chosen in vain.
     if (!PasswordFitsCommandLine()) {
         return;
     }
-    const std::u16string input =
-        ChooseFile(toolkit_, direction == kEncrypt ? kAllFilesPattern : kContainerPattern, false);
+    const std::u16string input = ChooseFile(
+        toolkit_, direction == kEncrypt ? texts::kAllFilesPattern : texts::kContainerPattern,
+        false);
     if (!input.empty()) {
         StartFileJob(direction, input);
     }
@@ -139,11 +142,11 @@ bool MainWindow::PasswordFitsCommandLine() {
     if (toolkit_.ControlText(controls_.passwordField).find(u'"') == std::u16string::npos) {
         return true;
     }
-    toolkit_.ShowMessageBox(kErrorCaption, kQuoteInPassword, kMessageBoxOk);
+    toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kQuoteInPassword, kMessageBoxOk);
     return false;
 }
 
-bool MainWindow::StartFileJob(int direction, std::u16string_view input) {
+bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
     if (!PasswordFitsCommandLine()) {
         return false;
     }
@@ -159,7 +162,7 @@ bool MainWindow::StartFileJob(int direction, std::u16string_view input) {
     const std::u16string parameters = ChildCommandLine(
         encrypt ? u"E" : u"D", input, output, toolkit_.ControlText(controls_.passwordField));
     if (!startProcess_(programPath_, parameters, FolderOf(programPath_))) {
-        toolkit_.ShowMessageBox(kErrorCaption, kStartFailed, kMessageBoxOk);
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kStartFailed, kMessageBoxOk);
         return false;
     }
     return true;

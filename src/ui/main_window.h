@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "crypto/direction.h"
 #include "toolkit/toolkit.h"
 
 namespace vexmora {
@@ -14,11 +15,6 @@ namespace vexmora {
 // Starts a process: program path, parameter text, working folder; true when it started.
 using ProcessStarter = std::function<bool(
     std::u16string_view program, std::u16string_view parameters, std::u16string_view folder)>;
-
-inline constexpr std::u16string_view kTextPattern = u"Text (*.txt)|*.txt|Alle Dateien (*.*)|*.*";
-inline constexpr std::u16string_view kAllFilesPattern = u"Alle Dateien (*.*)|*.*";
-inline constexpr std::u16string_view kContainerPattern =
-    u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*";
 
 struct MainWindowControls {
     Identity window = kNoIdentity;
@@ -49,7 +45,7 @@ class MainWindow {
     // the window. Every way of starting a file job from the window goes through here: a password
     // with a double quote is refused with a box, and an existing output is replaced only after
     // the overwrite question was answered Yes. True when a child was started.
-    bool StartFileJob(int direction, std::u16string_view input);
+    bool StartFileJob(Direction direction, std::u16string_view input);
 
   private:
     friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
@@ -58,8 +54,8 @@ class MainWindow {
 
     void Load();
     void Save();
-    void CryptEditorText(int direction);
-    void CryptFile(int direction);
+    void CryptEditorText(Direction direction);
+    void CryptFile(Direction direction);
     // False (after an error box) when the password holds a double quote.
     bool PasswordFitsCommandLine();
 

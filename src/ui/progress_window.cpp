@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "ui/dpi.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
@@ -14,17 +15,19 @@ Rect ScaledRect(int x, int y, int width, int height) {
 }  // namespace
 
 ProgressWindow::ProgressWindow(Toolkit& toolkit) : toolkit_(toolkit) {
-    window_ = toolkit_.OpenWindow({.title = u"Vexmora",
+    window_ = toolkit_.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(300),
                                    .clientHeight = Scaled(150),
                                    .minimizeBox = false,
                                    .placement = WindowPlacement::TopLeft});
     bar_ = toolkit_.CreateControl(window_,
                                   {ControlKind::ProgressBar, ScaledRect(10, 50, 280, 25), {}});
-    cancelButton_ = toolkit_.CreateControl(
-        window_, {ControlKind::PushButton, ScaledRect(100, 110, 100, 25), u"Cancel"});
-    waitText_ = toolkit_.CreateControl(
-        window_, {ControlKind::CentredLabel, ScaledRect(100, 15, 100, 25), u"Please wait ..."});
+    cancelButton_ =
+        toolkit_.CreateControl(window_, {ControlKind::PushButton, ScaledRect(100, 110, 100, 25),
+                                         std::u16string(texts::kCancelButton)});
+    waitText_ =
+        toolkit_.CreateControl(window_, {ControlKind::CentredLabel, ScaledRect(100, 15, 100, 25),
+                                         std::u16string(texts::kPleaseWait)});
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -49,7 +52,8 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
         toolkit_.SetProgressPosition(bar_, static_cast<std::int32_t>(done >> shift_));
     }
     if (done == -1 && total == -1) {
-        toolkit_.ShowMessageBox(u"Error", u"Encode/Decode Error!", kMessageBoxOk);
+        // The job failed: this is the only place its failure is shown.
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
     }
     return 0;
 }

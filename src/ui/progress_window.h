@@ -19,7 +19,8 @@ class ProgressWindow {
 
     // The job's progress callback: pumps the pending events, then moves the bar. Returns 1 when
     // "Cancel" was clicked or the window asked to close, before touching the bar; 0 otherwise.
-    // (-1, -1) shows the box "Encode/Decode Error!" and waits for the user to dismiss it.
+    // (-1, -1), the job's failure, shows the box texts::kEncodeDecodeError and waits for the
+    // user to dismiss it.
     int Callback(std::int64_t done, std::int64_t total);
 
     Identity window() const { return window_; }

@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
 #include "ui/paths.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
@@ -160,7 +161,7 @@ TEST_F(FileDialogsTest, SavingOntoAnExistingFileAsks) {
         EXPECT_EQ(ChooseFile(fresh, kPattern, true), row.kept ? path : u"");
         ASSERT_EQ(fresh.messageBoxes().size(), 1u);
         EXPECT_EQ(fresh.messageBoxes()[0].caption, u"Info");
-        EXPECT_EQ(fresh.messageBoxes()[0].text, kOverwriteQuestion);
+        EXPECT_EQ(fresh.messageBoxes()[0].text, texts::kOverwriteQuestion);
         EXPECT_EQ(fresh.messageBoxes()[0].type, 4u);
         EXPECT_EQ(*LastUsedFolder(), row.kept ? FolderOf(path) : u"C:\\before\\");
         // The question does not touch the file.

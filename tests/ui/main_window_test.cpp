@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "crypto/aes/aes_engine.h"
+#include "crypto/direction.h"
 #include "jobs/text_job.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -13,6 +13,7 @@
 #include "toolkit/scripted_toolkit.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
@@ -257,7 +258,7 @@ TEST_F(MainWindowTest, LoadCancelledLeavesTheEditor) {
     EXPECT_EQ(Editor(), u"keep me");
     EXPECT_EQ(TextChanges(), 0u);
     ASSERT_EQ(toolkit.fileDialogs().size(), 1u);
-    EXPECT_EQ(toolkit.fileDialogs()[0].args.pattern, kTextPattern);
+    EXPECT_EQ(toolkit.fileDialogs()[0].args.pattern, texts::kTextPattern);
     EXPECT_EQ(toolkit.fileDialogs()[0].args.pattern, u"Text (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
     EXPECT_FALSE(toolkit.fileDialogs()[0].args.forSaving);
     EXPECT_FALSE(LastUsedFolder().has_value());
@@ -309,7 +310,7 @@ TEST_F(MainWindowTest, SaveNamesTheFile) {
         EXPECT_TRUE(t.messageBoxes().empty());
         ASSERT_EQ(t.fileDialogs().size(), 1u);
         EXPECT_TRUE(t.fileDialogs()[0].args.forSaving);
-        EXPECT_EQ(t.fileDialogs()[0].args.pattern, kTextPattern);
+        EXPECT_EQ(t.fileDialogs()[0].args.pattern, texts::kTextPattern);
         EXPECT_EQ(t.ControlText(w->controls().textEditor), text);
     }
 }
@@ -338,7 +339,7 @@ TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
     toolkit.QueueFileChoice(dir.U16("a.txt"));
     toolkit.QueueAnswer(kAnswerNo);
     Click(c().saveButton);
-    ExpectOneBox(kOverwriteCaption, kOverwriteQuestion, kMessageBoxYesNo);
+    ExpectOneBox(texts::kInfoCaption, texts::kOverwriteQuestion, kMessageBoxYesNo);
     EXPECT_EQ(dir.Read("a.txt"), test::Bytes("old"));
 
     toolkit.QueueFileChoice(dir.U16("a.txt"));
@@ -356,7 +357,7 @@ TEST_F(MainWindowTest, SaveAsksAboutTheNameWithTxtAppended) {
     toolkit.QueueFileChoice(dir.U16("notes"));
     toolkit.QueueAnswer(kAnswerNo);
     Click(c().saveButton);
-    ExpectOneBox(u"Info", kOverwriteQuestion, 4u);
+    ExpectOneBox(u"Info", texts::kOverwriteQuestion, 4u);
     EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("old"));
     EXPECT_EQ(dir.List(), Names{"notes.txt"});
 
@@ -475,23 +476,23 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
     };
     const std::vector<Row> rows = {
         {&MainWindowControls::encodeFileButton, u"pw", u"C:\\data\\a.bin",
-         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"pw\"", kAllFilesPattern},
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"pw\"", texts::kAllFilesPattern},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.bin.vx",
-         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"pw\"", kContainerPattern},
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"pw\"", texts::kContainerPattern},
         // The last three characters go, whatever they are.
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\report.pdf",
-         u"\"D\" \"C:\\data\\report.pdf\" \"C:\\data\\report.\" \"pw\"", kContainerPattern},
+         u"\"D\" \"C:\\data\\report.pdf\" \"C:\\data\\report.\" \"pw\"", texts::kContainerPattern},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.VX",
-         u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\" \"pw\"", kContainerPattern},
+         u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\" \"pw\"", texts::kContainerPattern},
         // An empty password is an empty quoted field.
         {&MainWindowControls::encodeFileButton, u"", u"C:\\data\\a.bin",
-         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"\"", kAllFilesPattern},
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"\"", texts::kAllFilesPattern},
         {&MainWindowControls::decodeFileButton, u"", u"C:\\data\\a.bin.vx",
-         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"\"", kContainerPattern},
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"\"", texts::kContainerPattern},
         // Spaces and non-ASCII pass unchanged inside the quotes.
         {&MainWindowControls::encodeFileButton, u"pass word \u00e4", u"C:\\my docs\\b c.txt",
          u"\"E\" \"C:\\my docs\\b c.txt\" \"C:\\my docs\\b c.txt.vx\" \"pass word \u00e4\"",
-         kAllFilesPattern},
+         texts::kAllFilesPattern},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Narrow(row.parameters));
@@ -508,8 +509,8 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
         EXPECT_EQ(*LastUsedFolder(), row.chosen.substr(0, row.chosen.rfind(u'\\') + 1));
         EXPECT_EQ(Editor(), u"editor");
     }
-    EXPECT_EQ(kAllFilesPattern, u"Alle Dateien (*.*)|*.*");
-    EXPECT_EQ(kContainerPattern, u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*");
+    EXPECT_EQ(texts::kAllFilesPattern, u"Alle Dateien (*.*)|*.*");
+    EXPECT_EQ(texts::kContainerPattern, u"Vexmorix (*.vx)|*.vx|Alle Dateien (*.*)|*.*");
     EXPECT_TRUE(toolkit.messageBoxes().empty());
 }
 
@@ -551,8 +552,8 @@ TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
             toolkit.QueueAnswer(answer);
             row.start();
             ASSERT_EQ(toolkit.messageBoxes().size(), boxes + 1);
-            EXPECT_EQ(toolkit.messageBoxes().back().caption, kOverwriteCaption);
-            EXPECT_EQ(toolkit.messageBoxes().back().text, kOverwriteQuestion);
+            EXPECT_EQ(toolkit.messageBoxes().back().caption, texts::kInfoCaption);
+            EXPECT_EQ(toolkit.messageBoxes().back().text, texts::kOverwriteQuestion);
             EXPECT_EQ(toolkit.messageBoxes().back().type, kMessageBoxYesNo);
             if (answer == kAnswerNo) {
                 EXPECT_TRUE(starts.empty());

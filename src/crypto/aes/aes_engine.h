@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <span>
 
+#include "crypto/direction.h"
+
 namespace vexmora {
 
-// Direction codes and chaining mode codes; the engine flags are direction + mode.
-inline constexpr int kDecrypt = 1;
-inline constexpr int kEncrypt = 2;
+// Chaining mode codes; the engine flags are direction (kDecrypt, kEncrypt) + mode.
 inline constexpr int kChainingCbc = 4;
 inline constexpr int kChainingEcb = 8;
 
