@@ -32,7 +32,8 @@ class FaultyFileSystem final : public FileSystem {
     // size was first asked for, as if someone wrote to them during the job.
     std::int64_t sizeChange = 0;
     bool failFlush = false;
-    std::optional<int> sameFile;  // what open files answer to IsSameFileAs; unset: the truth
+    std::optional<int> sameFile;    // what open files answer to IsSameFileAs; unset: the truth
+    std::size_t readPieceSize = 0;  // the most bytes one ReadSome hands out; 0: as asked
     bool failClose = false;
     bool failLink = false;
     bool failReplace = false;
@@ -106,9 +107,19 @@ class FaultyFileSystem final : public FileSystem {
         FaultyFile(std::unique_ptr<File> file, FaultyFileSystem& disk)
             : file_(std::move(file)), disk_(disk), size_(file_->Size()) {}
         bool ReadExactly(std::span<std::uint8_t> buffer) override {
-            return ReadSome(buffer) == static_cast<std::int64_t>(buffer.size());
+            while (!buffer.empty()) {
+                const std::int64_t got = ReadSome(buffer);
+                if (got <= 0) {
+                    return false;
+                }
+                buffer = buffer.subspan(static_cast<std::size_t>(got));
+            }
+            return true;
         }
         std::int64_t ReadSome(std::span<std::uint8_t> buffer) override {
+            if (disk_.readPieceSize != 0 && buffer.size() > disk_.readPieceSize) {
+                buffer = buffer.first(disk_.readPieceSize);
+            }
             if (!Spend(disk_.readBudget, buffer.size())) {
                 return -1;
             }

@@ -40,7 +40,7 @@ class ScriptedToolkit final : public Toolkit {
     };
     // Something that reached the toolkit, in order, for tests of sequences.
     struct Call {
-        std::string what;  // "maximum", "position", "message"
+        std::string what;  // "maximum", "position", "message", "text", "busy"
         std::int64_t value = 0;
     };
 
@@ -66,6 +66,7 @@ class ScriptedToolkit final : public Toolkit {
     const std::vector<FileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<Call>& calls() const { return calls_; }
     bool dpiAware() const { return dpiAware_; }
+    Identity focus() const { return focus_; }
     std::size_t pendingEvents() const { return events_.Size(); }
 
     // Toolkit.
@@ -85,10 +86,13 @@ class ScriptedToolkit final : public Toolkit {
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
+    void FocusControl(Identity control) override { focus_ = control; }
+    void ShowBusy(bool busy) override { calls_.push_back({"busy", busy ? 1 : 0}); }
 
   private:
     int logicalPixelsX_;
     bool dpiAware_ = false;
+    Identity focus_ = kNoIdentity;
     std::u16string font_;
     int fontPoints_ = 0;
     Identity lastIdentity_ = kNoIdentity;

@@ -109,10 +109,17 @@ class Toolkit {
     virtual void SetProgressMaximum(Identity bar, std::int32_t maximum) = 0;
     virtual void SetProgressPosition(Identity bar, std::int32_t position) = 0;
 
-    // The text of a window or control, and replacing it. Setting a non-empty text of a rich edit
-    // first scrolls it back to its left edge.
+    // The text of a window or control, and replacing it. The text of a rich edit is replaced as
+    // one step that the user can take back with Ctrl+Z; a non-empty one starts scrolled to its
+    // left edge, with the caret at its start.
     virtual std::u16string ControlText(Identity control) = 0;
     virtual void SetControlText(Identity control, std::u16string_view text) = 0;
+
+    // Gives the control the keyboard focus.
+    virtual void FocusControl(Identity control) = 0;
+    // The wait cursor while busy is set (for an action that blocks the windows), and the cursor
+    // from before it once it is cleared.
+    virtual void ShowBusy(bool busy) = 0;
 
     // The system's open or save dialog, modal over the program's windows. Returns the chosen full
     // path, or empty when the dialog was cancelled or failed (also for a path too long for it).
@@ -123,6 +130,18 @@ class Toolkit {
     // dismissed. Returns the answer (kAnswerOk, kAnswerYes, ...).
     virtual int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                                unsigned type) = 0;
+};
+
+// Shows the wait cursor for as long as it lives.
+class BusyCursor {
+  public:
+    explicit BusyCursor(Toolkit& toolkit) : toolkit_(toolkit) { toolkit_.ShowBusy(true); }
+    ~BusyCursor() { toolkit_.ShowBusy(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+  private:
+    Toolkit& toolkit_;
 };
 
 // The toolkit of the platform the program runs on (Win32), started: common controls and COM are

@@ -59,6 +59,8 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
         c.*control.slot =
             toolkit.CreateControl(c.window, {control.kind, rect, std::u16string(control.text)});
     }
+    // Someone who starts typing at once types the password.
+    toolkit.FocusControl(c.passwordField);
     return main;
 }
 
@@ -90,6 +92,7 @@ int HandleMainEvent(MainWindow& window, int event) {
 void MainWindow::Load() {
     const std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, false);
     if (!path.empty()) {
+        BusyCursor busy(toolkit_);
         toolkit_.SetControlText(controls_.textEditor, LoadTextFile(path));
     }
 }
@@ -113,15 +116,21 @@ void MainWindow::Save() {
 }
 
 void MainWindow::CryptEditorText(Direction direction) {
-    const std::u16string password = toolkit_.ControlText(controls_.passwordField);
-    const std::u16string text = toolkit_.ControlText(controls_.textEditor);
-    const std::optional<std::u16string> result = CryptText(text, password, direction);
+    std::optional<std::u16string> result;
+    {
+        BusyCursor busy(toolkit_);
+        const std::u16string password = toolkit_.ControlText(controls_.passwordField);
+        result = CryptText(toolkit_.ControlText(controls_.textEditor), password, direction);
+        if (result) {
+            // Undoable: a wrong password that passes the padding check gives garbage, and the
+            // user gets the text back with Ctrl+Z.
+            toolkit_.SetControlText(controls_.textEditor, *result);
+        }
+    }
     if (!result) {
         // A wrong password or damaged text: the editor keeps what it holds.
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
-        return;
     }
-    toolkit_.SetControlText(controls_.textEditor, *result);
 }
 
 void MainWindow::CryptFile(Direction direction) {

@@ -1,5 +1,6 @@
-// Text files: the text's UTF-8 bytes and nothing else (no byte-order mark added or removed, no
-// terminator, line ends exactly as the text holds them).
+// Text files: the program writes the text's UTF-8 bytes and nothing else (no byte-order mark added
+// or removed, no terminator, line ends exactly as the text holds them). It reads those, and also
+// the files other programs write in UTF-16 or in the system's ANSI code page.
 #pragma once
 
 #include <string>
@@ -9,9 +10,14 @@
 
 namespace vexmora {
 
-// The text of the file: everything up to its end or its first zero byte, read as UTF-8 (invalid
-// sequences become U+FFFD; a byte-order mark stays as U+FEFF). Empty when the file cannot be
-// opened; a read error ends the text where it happened.
+// The text of the file, up to its end or its first zero character, read by what the bytes are:
+//   - starting with the UTF-16 byte-order mark FF FE or FE FF: UTF-16 little- or big-endian; the
+//     mark is not part of the text, and an odd last byte becomes U+FFFD;
+//   - UTF-8, also cut inside its last character (then U+FFFD) once a complete multi-byte
+//     character has shown it is UTF-8: UTF-8, a UTF-8 byte-order mark staying as U+FEFF;
+//   - anything else: the system's ANSI code page (Windows-1252 on a Western system), so that the
+//     letters of an 8-bit file survive rather than becoming U+FFFD.
+// Empty when the file cannot be opened; a read error ends the text where it happened.
 std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem = RealFileSystem());
 
 // Writes the text's UTF-8 bytes to the file, replacing it. Returns 1 when the whole text is in

@@ -424,6 +424,40 @@ TEST_F(MainWindowTest, EncodeThenDecodeRoundTripsThroughTheEditor) {
     EXPECT_EQ(toolkit.ControlText(c().passwordField), u"\u00e4\U0001F511");
 }
 
+// Someone who starts typing at once types the password; the actions that replace the editor's
+// text show the wait cursor while they work, and only while they work: an error box or a file
+// dialog comes after the cursor is back.
+TEST_F(MainWindowTest, FirstFocusAndWaitCursor) {
+    EXPECT_EQ(toolkit.focus(), c().passwordField);
+
+    auto sequence = [&] {
+        std::string seen;
+        for (const auto& call : toolkit.calls()) {
+            if (call.what == "busy") {
+                seen += call.value != 0 ? "[" : "]";
+            } else if (call.what == "text" || call.what == "message") {
+                seen += call.what == "text" ? "t" : "m";
+            }
+        }
+        return seen;
+    };
+    toolkit.SetText(c().passwordField, u"pw");
+    toolkit.SetText(c().textEditor, u"text");
+    Click(c().encodeButton);
+    Click(c().decodeButton);
+    EXPECT_EQ(sequence(), "[t][t]");
+    toolkit.SetText(c().textEditor, u"no encrypted text");
+    Click(c().decodeButton);
+    EXPECT_EQ(sequence(), "[t][t][]m");
+    dir.Write("in.txt", test::Bytes("loaded"));
+    toolkit.QueueFileChoice(dir.U16("in.txt"));
+    Click(c().loadButton);
+    toolkit.QueueFileChoice(u"");  // cancelled: nothing to wait for
+    Click(c().loadButton);
+    EXPECT_EQ(sequence(), "[t][t][]m[t]");
+    EXPECT_EQ(Editor(), u"loaded");
+}
+
 TEST_F(MainWindowTest, DecodeOfAForeignEncryptedText) {
     // Made outside the program (openssl enc -aes-256-cbc with key SHA-256("pw"), IV 00..0f).
     toolkit.SetText(c().passwordField, u"pw");

@@ -76,7 +76,7 @@ TEST_F(TextFileTest, LargeTextRoundTripsAcrossBufferBoundaries) {
     EXPECT_EQ(LoadTextFile(dir.U16("big.txt")), text);
 }
 
-TEST_F(TextFileTest, LoadReadsBytesAsUtf8UpToTheFirstZero) {
+TEST_F(TextFileTest, LoadReadsBytesUpToTheFirstZero) {
     struct Row {
         Bytes bytes;
         std::u16string text;
@@ -86,12 +86,13 @@ TEST_F(TextFileTest, LoadReadsBytesAsUtf8UpToTheFirstZero) {
         {{0xEF, 0xBB, 0xBF, 'H', 'i'}, u"\uFEFFHi"},
         {{'a', 'b', 0, 'c', 'd'}, u"ab"},
         {{0, 'x'}, u""},
-        // UTF-16 with its byte-order mark: the BOM bytes are no UTF-8, then the first zero byte.
-        {{0xFF, 0xFE, 'H', 0, 'i', 0}, u"\uFFFD\uFFFDH"},
-        // Windows-1252 "Gr\u00fc\u00dfe": neither byte above 0x7F forms UTF-8 here.
-        {{'G', 'r', 0xFC, 0xDF, 'e'}, u"Gr\uFFFD\uFFFDe"},
-        {{0x80}, u"\uFFFD"},
-        {{'a', 0xFF, 'b'}, u"a\uFFFDb"},
+        // UTF-16 with its byte-order mark: its first zero is a code unit, not a byte.
+        {{0xFF, 0xFE, 'H', 0, 'i', 0}, u"Hi"},
+        {{0xFF, 0xFE, 'H', 0, 0, 0, 'i', 0}, u"H"},
+        // No UTF-8: each byte a letter of the ANSI code page (Windows-1252 here).
+        {{'G', 'r', 0xFC, 0xDF, 'e'}, u"Gr\u00fc\u00dfe"},
+        {{0x80}, u"\u20ac"},
+        {{'a', 0xFF, 'b'}, u"a\u00ffb"},
         {{'x', '\r', '\n', 'y', '\r', 'z', '\n'}, u"x\r\ny\rz\n"},
         {Concat({Bytes(5000, 'a'), {0}, test::Bytes("after")}), std::u16string(5000, u'a')},
         // Nothing after the zero counts, also what a later read would bring.
@@ -101,6 +102,68 @@ TEST_F(TextFileTest, LoadReadsBytesAsUtf8UpToTheFirstZero) {
         dir.Write("in.txt", rows[i].bytes);
         EXPECT_EQ(LoadTextFile(dir.U16("in.txt")), rows[i].text) << i;
     }
+}
+
+// Which encoding a file is read in: UTF-8 exactly as the program writes it, UTF-16 by its mark,
+// the ANSI code page for the rest.
+TEST_F(TextFileTest, LoadChoosesTheEncodingByTheBytes) {
+    struct Row {
+        const char* what;
+        Bytes bytes;
+        std::u16string text;
+    };
+    const std::vector<Row> rows = {
+        {"empty file", {}, u""},
+        {"UTF-8 without mark", {'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e'}, u"Gr\u00fc\u00dfe"},
+        {"UTF-8 with mark", {0xEF, 0xBB, 0xBF, 0xE2, 0x82, 0xAC}, u"\uFEFF\u20ac"},
+        {"UTF-8 four-byte character", {0xF0, 0x9F, 0x98, 0x80, '!'}, u"\U0001F600!"},
+        {"UTF-16 LE with mark",
+         {0xFF, 0xFE, 'K', 0, 0xF6, 0, 'l', 0, 'n', 0, '\r', 0, '\n', 0, 0x3D, 0xD8, 0x00, 0xDE},
+         u"K\u00f6ln\r\n\U0001F600"},
+        {"UTF-16 BE with mark", {0xFE, 0xFF, 0, 'K', 0, 0xF6, 0x20, 0xAC}, u"K\u00f6\u20ac"},
+        {"UTF-16 mark alone", {0xFF, 0xFE}, u""},
+        {"UTF-16 with an odd last byte", {0xFF, 0xFE, 'a', 0, 'b'}, u"a\uFFFD"},
+        {"Windows-1252", test::Bytes("Gr\xFC\xDF" "e aus K\xF6ln \x80 \x93x\x94"),
+         u"Gr\u00fc\u00dfe aus K\u00f6ln \u20ac \u201cx\u201d"},
+        // Overlong, surrogate and beyond-U+10FFFF forms are no UTF-8 either.
+        {"overlong form", {'a', 0xC0, 0xAF}, u"a\u00c0\u00af"},
+        {"encoded surrogate", {0xED, 0xA0, 0x80}, u"\u00ed\u00a0\u20ac"},
+        {"beyond U+10FFFF", {0xF4, 0x90, 0x80, 0x80}, u"\u00f4\u0090\u20ac\u20ac"},
+        {"one bad byte among UTF-8", {0xC3, 0xBC, 0xFF}, u"\u00c3\u00bc\u00ff"},
+        // A file cut inside its last character: UTF-8 once a whole character has shown it; a
+        // lone trailing lead byte is more likely an 8-bit letter.
+        {"UTF-8 cut inside a character", {0xC3, 0xBC, 'b', 0xE2, 0x82}, u"\u00fcb\uFFFD"},
+        {"UTF-8 cut after a lead byte", {0xF0, 0x9F, 0x98, 0x80, 0xF0}, u"\U0001F600\uFFFD"},
+        {"8-bit letter at the end", {'c', 'a', 'f', 0xE9}, u"caf\u00e9"},
+    };
+    for (const Row& row : rows) {
+        dir.Write("in.txt", row.bytes);
+        EXPECT_EQ(LoadTextFile(dir.U16("in.txt")), row.text) << row.what;
+    }
+}
+
+// Loading a file in another encoding and saving it writes the same letters in UTF-8.
+TEST_F(TextFileTest, LoadThenSaveTurnsOtherEncodingsIntoUtf8) {
+    const Bytes utf8 = {'K', 0xC3, 0xB6, 'l', 'n', ' ', 0xE2, 0x82, 0xAC};
+    const std::vector<Bytes> files = {
+        {0xFF, 0xFE, 'K', 0, 0xF6, 0, 'l', 0, 'n', 0, ' ', 0, 0xAC, 0x20},
+        {0xFE, 0xFF, 0, 'K', 0, 0xF6, 0, 'l', 0, 'n', 0, ' ', 0x20, 0xAC},
+        {'K', 0xF6, 'l', 'n', ' ', 0x80},
+        utf8,
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        dir.Write("in.txt", files[i]);
+        ASSERT_EQ(SaveTextFile(dir.U16("out.txt"), LoadTextFile(dir.U16("in.txt"))), 1);
+        EXPECT_EQ(dir.Read("out.txt"), utf8) << i;
+    }
+}
+
+// The mark decides also when the file system hands out the bytes one at a time.
+TEST_F(TextFileTest, Utf16MarkSplitAcrossReads) {
+    dir.Write("in.txt", Bytes{0xFF, 0xFE, 'H', 0, 'i', 0});
+    FaultyFileSystem disk;
+    disk.readPieceSize = 1;
+    EXPECT_EQ(LoadTextFile(dir.U16("in.txt"), disk), u"Hi");
 }
 
 TEST_F(TextFileTest, ByteOrderMarkSurvivesLoadAndSave) {

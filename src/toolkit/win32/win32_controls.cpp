@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/win32/wide_string.h"
+#include "toolkit/win32/win32_rich_edit.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 namespace vexmora {
@@ -66,10 +67,7 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
     }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     if (args.kind == ControlKind::RichEdit) {
-        SendMessageW(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
-        LRESULT mask = SendMessageW(hwnd, EM_GETEVENTMASK, 0, 0);
-        SendMessageW(hwnd, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
-        SendMessageW(hwnd, EM_SETTARGETDEVICE, 0, 0);
+        PrepareRichEdit(hwnd);
     }
     entries_[identity] = {hwnd, window, {}, args.kind};
     identities_[hwnd] = identity;
@@ -104,10 +102,27 @@ void Win32Toolkit::SetControlText(Identity control, std::u16string_view text) {
     if (found == entries_.end()) {
         return;
     }
-    if (found->second.kind == ControlKind::RichEdit && !text.empty()) {
-        SetScrollPos(found->second.hwnd, SB_HORZ, 0, TRUE);
+    if (found->second.kind == ControlKind::RichEdit) {
+        ReplaceRichEditText(found->second.hwnd, text);
+        return;
     }
     SetWindowTextW(found->second.hwnd, ToWide(text).c_str());
+}
+
+void Win32Toolkit::FocusControl(Identity control) {
+    if (HWND hwnd = HandleOf(control)) {
+        SetFocus(hwnd);
+    }
+}
+
+void Win32Toolkit::ShowBusy(bool busy) {
+    // No message is handled while the program is busy, so nothing sets the cursor back early.
+    if (busy) {
+        cursorBeforeBusy_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    } else {
+        SetCursor(cursorBeforeBusy_ != nullptr ? cursorBeforeBusy_
+                                               : LoadCursorW(nullptr, IDC_ARROW));
+    }
 }
 
 }  // namespace vexmora

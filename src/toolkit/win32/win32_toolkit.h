@@ -43,6 +43,8 @@ class Win32Toolkit final : public Toolkit {
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
+    void FocusControl(Identity control) override;
+    void ShowBusy(bool busy) override;
 
   private:
     struct Entry {
@@ -80,6 +82,7 @@ class Win32Toolkit final : public Toolkit {
     std::map<Identity, Entry> entries_;
     std::map<HWND, Identity> identities_;
     EventQueue events_;
+    HCURSOR cursorBeforeBusy_ = nullptr;
 };
 
 }  // namespace vexmora

@@ -21,6 +21,28 @@ INPUT Key(WORD virtualKey, bool up) {
     return input;
 }
 
+INPUT UnicodeKey(wchar_t unit, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
+INPUT Mouse(DWORD flags, LONG x = 0, LONG y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+bool Send(std::vector<INPUT>& inputs) {
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+           inputs.size();
+}
+
 }  // namespace
 
 bool SetControlText(HWND control, const std::wstring& text, std::chrono::milliseconds timeout) {
@@ -81,17 +103,54 @@ bool PressKey(HWND window, WORD virtualKey, bool shift) {
     if (!BringToForeground(GetAncestor(window, GA_ROOT))) {
         return false;
     }
+    if (!shift) {
+        std::vector<INPUT> inputs = {Key(virtualKey, false), Key(virtualKey, true)};
+        return Send(inputs);
+    }
+    return PressChord(window, VK_SHIFT, virtualKey);
+}
+
+bool PressChord(HWND window, WORD modifier, WORD key) {
+    if (!BringToForeground(GetAncestor(window, GA_ROOT))) {
+        return false;
+    }
+    std::vector<INPUT> inputs = {Key(modifier, false), Key(key, false), Key(key, true),
+                                 Key(modifier, true)};
+    return Send(inputs);
+}
+
+bool TypeKeys(HWND window, std::wstring_view text) {
+    if (!BringToForeground(GetAncestor(window, GA_ROOT))) {
+        return false;
+    }
     std::vector<INPUT> inputs;
-    if (shift) {
-        inputs.push_back(Key(VK_SHIFT, false));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' || text[i] == L'\n') {
+            if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                ++i;
+            }
+            inputs.push_back(Key(VK_RETURN, false));
+            inputs.push_back(Key(VK_RETURN, true));
+        } else {
+            inputs.push_back(UnicodeKey(text[i], false));
+            inputs.push_back(UnicodeKey(text[i], true));
+        }
     }
-    inputs.push_back(Key(virtualKey, false));
-    inputs.push_back(Key(virtualKey, true));
-    if (shift) {
-        inputs.push_back(Key(VK_SHIFT, true));
+    return Send(inputs);
+}
+
+bool ClickInto(HWND control) {
+    RECT rect{};
+    if (!GetWindowRect(control, &rect) || !BringToForeground(GetAncestor(control, GA_ROOT))) {
+        return false;
     }
-    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
-           inputs.size();
+    // Absolute mouse coordinates run from 0 to 65535 across the primary screen.
+    const LONG x = ((rect.left + rect.right) / 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    const LONG y = ((rect.top + rect.bottom) / 2) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    std::vector<INPUT> inputs = {Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y),
+                                 Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)};
+    return Send(inputs) &&
+           WaitUntil([&] { return FocusedWindow(control) == control; }, std::chrono::seconds(5));
 }
 
 }  // namespace vexmora::e2e

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vexmora::e2e {
 
@@ -40,5 +41,17 @@ bool BringToForeground(HWND window, std::chrono::milliseconds timeout = std::chr
 // (SendInput) to the foreground window, after bringing `window` to the foreground. The key goes
 // through the receiving program's message loop as a real key press does, accelerators included.
 bool PressKey(HWND window, WORD virtualKey, bool shift = false);
+
+// Presses `key` while `modifier` (VK_CONTROL, VK_SHIFT, ...) is held, as keyboard input to the
+// foreground window, after bringing `window` to the foreground.
+bool PressChord(HWND window, WORD modifier, WORD key);
+
+// Types `text` as keyboard input to the focused control of the foreground window, after bringing
+// `window` to the foreground: each character as a Unicode key press (KEYEVENTF_UNICODE, which
+// arrives as WM_CHAR), each line break ("\r\n" or "\n") as the Enter key.
+bool TypeKeys(HWND window, std::wstring_view text);
+
+// A left mouse click in the middle of the control (SendInput), which also gives it the focus.
+bool ClickInto(HWND control);
 
 }  // namespace vexmora::e2e

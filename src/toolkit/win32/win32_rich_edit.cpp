@@ -1,0 +1,48 @@
+#include "toolkit/win32/win32_rich_edit.h"
+
+// After windows.h:
+#include <richedit.h>
+
+#include <string>
+
+#include "platform/win32/wide_string.h"
+
+namespace vexmora {
+namespace {
+
+// The largest limit that every rich edit takes as a number: a limit of -1 through EM_LIMITTEXT
+// reads as 0 in some implementations, and then no typed character is accepted.
+constexpr LPARAM kTextLimit = 0x7FFFFFFE;
+
+void SelectRange(HWND editor, LONG first, LONG last) {
+    CHARRANGE range{first, last};
+    SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+}  // namespace
+
+void PrepareRichEdit(HWND editor) {
+    SendMessageW(editor, EM_EXLIMITTEXT, 0, kTextLimit);
+    const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
+    SendMessageW(editor, EM_SETTARGETDEVICE, 0, 0);
+}
+
+void ReplaceRichEditText(HWND editor, std::u16string_view text) {
+    // Drawing while a large text goes in costs more than the text itself; one paint at the end.
+    SendMessageW(editor, WM_SETREDRAW, FALSE, 0);
+    if (!text.empty()) {
+        SetScrollPos(editor, SB_HORZ, 0, TRUE);
+    }
+    // Replacing the selection with undo allowed is the one way to a new text that every rich edit
+    // keeps undoable (setting the window text empties the undo history).
+    const std::u16string terminated(text);
+    SelectRange(editor, 0, -1);
+    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WideCStr(terminated)));
+    SelectRange(editor, 0, 0);
+    SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+    SendMessageW(editor, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(editor, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+}  // namespace vexmora
