@@ -12,8 +12,8 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 bool HasUtf16Mark(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
-                                 (bytes[0] == 0xFE && bytes[1] == 0xFF));
+    return bytes.size() >= 2 &&
+           ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
 }
 
 // Well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF), or such UTF-8 cut

@@ -79,8 +79,8 @@ TEST_F(EditorTypingTest, LoadKeepsTheLettersOfOtherEncodingsAndSaveWritesUtf8) {
     ASSERT_TRUE(app_->TypeKeysInto(app_->Editor(), L"typed first", L"typed first"));
 
     ASSERT_TRUE(app_->ChooseThrough(L"Load", At(L"western.txt")));
-    EXPECT_TRUE(WaitUntil([&] { return app_->EditorText() == L"Gr\u00fc\u00dfe aus K\u00f6ln \u20ac"; },
-                          10s))
+    EXPECT_TRUE(WaitUntil(
+        [&] { return app_->EditorText() == L"Gr\u00fc\u00dfe aus K\u00f6ln \u20ac"; }, 10s))
         << "editor: " << Narrow(app_->EditorText()) << ", ANSI code page " << GetACP();
     ASSERT_TRUE(app_->ChooseThrough(L"Load", At(L"unicode.txt")));
     EXPECT_TRUE(WaitUntil([&] { return app_->EditorText() == unicode; }, 10s))

@@ -99,7 +99,6 @@ RECT ScaledRect(int x, int y, int width, int height, int dpi) {
     return {left, top, left + Scaled(width, dpi), top + Scaled(height, dpi)};
 }
 
-
 // The box the process shows next (not a file dialog), checked for caption, text and buttons, and
 // answered with `answer`.
 ::testing::AssertionResult AnswerExpectedBox(DWORD processId, const std::wstring& caption,

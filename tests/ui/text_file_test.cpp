@@ -123,7 +123,9 @@ TEST_F(TextFileTest, LoadChoosesTheEncodingByTheBytes) {
         {"UTF-16 BE with mark", {0xFE, 0xFF, 0, 'K', 0, 0xF6, 0x20, 0xAC}, u"K\u00f6\u20ac"},
         {"UTF-16 mark alone", {0xFF, 0xFE}, u""},
         {"UTF-16 with an odd last byte", {0xFF, 0xFE, 'a', 0, 'b'}, u"a\uFFFD"},
-        {"Windows-1252", test::Bytes("Gr\xFC\xDF" "e aus K\xF6ln \x80 \x93x\x94"),
+        {"Windows-1252",
+         test::Bytes("Gr\xFC\xDF"
+                     "e aus K\xF6ln \x80 \x93x\x94"),
          u"Gr\u00fc\u00dfe aus K\u00f6ln \u20ac \u201cx\u201d"},
         // Overlong, surrogate and beyond-U+10FFFF forms are no UTF-8 either.
         {"overlong form", {'a', 0xC0, 0xAF}, u"a\u00c0\u00af"},

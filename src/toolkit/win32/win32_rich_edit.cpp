@@ -42,7 +42,8 @@ void ReplaceRichEditText(HWND editor, std::u16string_view text) {
     SelectRange(editor, 0, 0);
     SendMessageW(editor, EM_SCROLLCARET, 0, 0);
     SendMessageW(editor, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(editor, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    RedrawWindow(editor, nullptr, nullptr,
+                 RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 }  // namespace vexmora
