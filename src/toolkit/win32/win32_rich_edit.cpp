@@ -34,11 +34,12 @@ void ReplaceRichEditText(HWND editor, std::u16string_view text) {
     if (!text.empty()) {
         SetScrollPos(editor, SB_HORZ, 0, TRUE);
     }
-    // Replacing the selection with undo allowed is the one way to a new text that every rich edit
-    // keeps undoable (setting the window text empties the undo history).
+    // EM_SETTEXTEX keeping the undo history makes the new text one step that Ctrl+Z takes back
+    // (WM_SETTEXT empties the history).
     const std::u16string terminated(text);
-    SelectRange(editor, 0, -1);
-    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WideCStr(terminated)));
+    SETTEXTEX how{ST_KEEPUNDO, 1200};  // 1200: UTF-16
+    SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                 reinterpret_cast<LPARAM>(WideCStr(terminated)));
     SelectRange(editor, 0, 0);
     SendMessageW(editor, EM_SCROLLCARET, 0, 0);
     SendMessageW(editor, WM_SETREDRAW, TRUE, 0);
