@@ -2,11 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/process.h"
 
 namespace vexmora::test {
 
@@ -39,5 +42,11 @@ inline std::vector<std::size_t> RandomSplit(std::size_t size, std::mt19937& engi
     }
     return pieces;
 }
+
+// A started process that runs until the test sets *running to false.
+struct FakeChild final : ChildProcess {
+    std::shared_ptr<bool> running = std::make_shared<bool>(true);
+    bool Running() override { return *running; }
+};
 
 }  // namespace vexmora::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vexmora {
@@ -19,10 +20,20 @@ std::u16string ProgramPath();
 // returns; on POSIX the arguments joined by spaces, those containing a space in double quotes.
 std::u16string ProcessCommandLine();
 
+// A process that this one started. Destroying the object lets the process run on.
+class ChildProcess {
+  public:
+    virtual ~ChildProcess() = default;
+    // Whether the process is still running; never waits. A process whose state cannot be known
+    // counts as ended.
+    virtual bool Running() = 0;
+};
+
 // Starts programPath with the parameter text in workingFolder (empty: the current folder) and does
 // not wait for it. On Windows: CreateProcessW with the quoted program path and the parameters,
-// then ShellExecuteExW when that fails. Returns whether a process was started.
-bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
-                  std::u16string_view workingFolder);
+// then ShellExecuteExW when that fails. Returns the started process, null when none started.
+std::unique_ptr<ChildProcess> StartProcess(std::u16string_view programPath,
+                                           std::u16string_view parameters,
+                                           std::u16string_view workingFolder);
 
 }  // namespace vexmora

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <deque>
+#include <string>
+#include <vector>
 
 #include "toolkit/toolkit.h"
 
@@ -10,19 +12,19 @@ namespace vexmora {
 
 class EventQueue {
   public:
-    void Push(int code, Identity control, Identity window) {
-        events_.push_back({code, control, window});
+    void Push(int code, Identity control, Identity window, std::vector<std::u16string> files = {}) {
+        events_.push_back({code, control, window, std::move(files)});
     }
     bool Empty() const { return events_.empty(); }
     std::size_t Size() const { return events_.size(); }
 
     // Takes the oldest event and returns its code; remembers its control (for a ControlEvent) or
-    // window (for a CloseWindowEvent). 0 when there is none.
+    // window (for a CloseWindowEvent) or files (for a DropFilesEvent). 0 when there is none.
     int Take() {
         if (events_.empty()) {
             return 0;
         }
-        const Event event = events_.front();
+        Event event = std::move(events_.front());
         events_.pop_front();
         if (event.code == ControlEvent) {
             control_ = event.control;
@@ -30,20 +32,26 @@ class EventQueue {
         if (event.code == CloseWindowEvent) {
             window_ = event.window;
         }
+        if (event.code == DropFilesEvent) {
+            files_ = std::move(event.files);
+        }
         return event.code;
     }
     Identity LastControl() const { return control_; }
     Identity LastWindow() const { return window_; }
+    const std::vector<std::u16string>& LastFiles() const { return files_; }
 
   private:
     struct Event {
         int code;
         Identity control;
         Identity window;
+        std::vector<std::u16string> files;
     };
     std::deque<Event> events_;
     Identity control_ = kNoIdentity;
     Identity window_ = kNoIdentity;
+    std::vector<std::u16string> files_;
 };
 
 }  // namespace vexmora

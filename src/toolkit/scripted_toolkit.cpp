@@ -6,6 +6,48 @@ void ScriptedToolkit::QueueEvent(int event, Identity control, Identity window) {
     events_.Push(event, control, window);
 }
 
+bool ScriptedToolkit::QueueDrop(Identity window, std::vector<std::u16string> files) {
+    auto found = windows_.find(window);
+    if (found == windows_.end() || !found->second.open || !found->second.args.acceptsFiles) {
+        return false;
+    }
+    events_.Push(DropFilesEvent, kNoIdentity, window, std::move(files));
+    return true;
+}
+
+bool ScriptedToolkit::PressShortcut(Identity window, ShortcutKey key) {
+    auto found = windows_.find(window);
+    if (found == windows_.end() || !found->second.open) {
+        return false;
+    }
+    auto shortcut = found->second.shortcuts.find(key);
+    if (shortcut == found->second.shortcuts.end()) {
+        return false;
+    }
+    events_.Push(ControlEvent, shortcut->second, window);
+    return true;
+}
+
+void ScriptedToolkit::AddShortcut(Identity window, ShortcutKey key, Identity button) {
+    auto found = windows_.find(window);
+    if (found != windows_.end()) {
+        found->second.shortcuts[key] = button;
+    }
+}
+
+void ScriptedToolkit::SetTaskbarProgress(Identity window, TaskbarState state, std::uint64_t done,
+                                         std::uint64_t total) {
+    auto found = windows_.find(window);
+    if (found == windows_.end()) {
+        return;
+    }
+    found->second.taskbarState = state;
+    found->second.taskbarDone = done;
+    found->second.taskbarTotal = total;
+    const char* names[] = {"taskbar none", "taskbar normal", "taskbar error"};
+    calls_.push_back({names[static_cast<int>(state)], static_cast<std::int64_t>(done)});
+}
+
 void ScriptedToolkit::SetDefaultControlFont(std::u16string_view face, int points) {
     font_ = face;
     fontPoints_ = points;
@@ -13,7 +55,7 @@ void ScriptedToolkit::SetDefaultControlFont(std::u16string_view face, int points
 
 Identity ScriptedToolkit::OpenWindow(const WindowArgs& args) {
     Identity id = ++lastIdentity_;
-    windows_[id] = {args, true, {}};
+    windows_[id] = {args, true, {}, {}, TaskbarState::None, 0, 0};
     return id;
 }
 

@@ -19,6 +19,10 @@ class ScriptedToolkit final : public Toolkit {
         WindowArgs args;
         bool open = true;
         std::vector<Identity> controls;
+        std::map<ShortcutKey, Identity> shortcuts;
+        TaskbarState taskbarState = TaskbarState::None;
+        std::uint64_t taskbarDone = 0;
+        std::uint64_t taskbarTotal = 0;
     };
     struct Control {
         Identity window = kNoIdentity;
@@ -40,7 +44,8 @@ class ScriptedToolkit final : public Toolkit {
     };
     // Something that reached the toolkit, in order, for tests of sequences.
     struct Call {
-        std::string what;  // "maximum", "position", "message", "text", "busy"
+        std::string what;  // "maximum", "position", "message", "text", "busy", "taskbar none",
+                           // "taskbar normal" (value: done), "taskbar error"
         std::int64_t value = 0;
     };
 
@@ -48,6 +53,12 @@ class ScriptedToolkit final : public Toolkit {
 
     // Script.
     void QueueEvent(int event, Identity control = kNoIdentity, Identity window = kNoIdentity);
+    // Files dropped on an open window, as the system reports them. False (nothing queued) when
+    // the window does not take dropped files.
+    bool QueueDrop(Identity window, std::vector<std::u16string> files);
+    // The key pressed in the window: the event of the button it stands for. False (nothing
+    // queued) when the window has no such shortcut.
+    bool PressShortcut(Identity window, ShortcutKey key);
     void QueueAnswer(int answer) { answers_.push_back(answer); }
     // The path the next file dialog returns (empty: cancelled).
     void QueueFileChoice(std::u16string path) { fileChoices_.push_back(std::move(path)); }
@@ -79,6 +90,10 @@ class ScriptedToolkit final : public Toolkit {
     int WaitEvent(int timeoutMs) override;
     Identity EventControl() const override { return events_.LastControl(); }
     Identity EventWindow() const override { return events_.LastWindow(); }
+    std::vector<std::u16string> EventFiles() const override { return events_.LastFiles(); }
+    void AddShortcut(Identity window, ShortcutKey key, Identity button) override;
+    void SetTaskbarProgress(Identity window, TaskbarState state, std::uint64_t done,
+                            std::uint64_t total) override;
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,

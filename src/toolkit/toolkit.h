@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexmora {
 
@@ -22,6 +23,7 @@ inline constexpr Identity kNoIdentity = 0;
 inline constexpr int ControlEvent = 0x10001;      // a control was used (EventControl says which)
 inline constexpr int CloseWindowEvent = 0x10002;  // close box, system menu or Alt+F4
 inline constexpr int MenuEvent = 0x10003;         // a menu or accelerator command
+inline constexpr int DropFilesEvent = 0x10004;    // files were dropped (EventFiles says which)
 
 // Message box types and answers (the Win32 values).
 inline constexpr unsigned kMessageBoxOk = 0x0;     // MB_OK
@@ -38,6 +40,20 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Keys that act on a window as a click on one of its buttons (see AddShortcut).
+enum class ShortcutKey {
+    Escape,
+    CtrlO,
+    CtrlS,
+};
+
+// What the taskbar button of a window shows over its icon.
+enum class TaskbarState {
+    None,    // nothing
+    Normal,  // a progress bar at done / total
+    Error,   // the bar in the error colour
+};
+
 enum class WindowPlacement {
     Centred,  // centred on the primary screen, clamped to 0 where it is larger than the screen
     TopLeft,  // outer top-left corner at the screen's (0, 0)
@@ -49,6 +65,7 @@ struct WindowArgs {
     int clientHeight = 0;
     bool minimizeBox = true;  // caption and system menu always; never sizable or maximizable
     WindowPlacement placement = WindowPlacement::Centred;
+    bool acceptsFiles = false;  // files dropped on the window raise DropFilesEvent
 };
 
 enum class ControlKind {
@@ -103,11 +120,24 @@ class Toolkit {
     // The control of the last ControlEvent, and the window of the last CloseWindowEvent.
     virtual Identity EventControl() const = 0;
     virtual Identity EventWindow() const = 0;
+    // The full paths of the last DropFilesEvent, in the order the system gave them (folders
+    // included; nothing is checked).
+    virtual std::vector<std::u16string> EventFiles() const = 0;
+
+    // From now on, `key` pressed while `window` (or any of its controls) has the keyboard focus
+    // raises a ControlEvent of `button`, as a click on it does; the key itself reaches no control.
+    // A key given again for the same window is moved to the new button.
+    virtual void AddShortcut(Identity window, ShortcutKey key, Identity button) = 0;
 
     // Progress bars: the range's maximum (the minimum stays as it is) and the position, as the
     // control holds them (32-bit).
     virtual void SetProgressMaximum(Identity bar, std::int32_t maximum) = 0;
     virtual void SetProgressPosition(Identity bar, std::int32_t position) = 0;
+    // The progress that the window's taskbar button shows: done of total for Normal (total 0
+    // shows an empty bar), a full bar for Error, nothing for None. Does nothing where the system
+    // has no such taskbar.
+    virtual void SetTaskbarProgress(Identity window, TaskbarState state, std::uint64_t done,
+                                    std::uint64_t total) = 0;
 
     // The text of a window or control, and replacing it. The text of a rich edit is replaced as
     // one step that the user can take back with Ctrl+Z; a non-empty one starts scrolled to its

@@ -2,6 +2,7 @@
 
 #include "crypto/direction.h"
 #include "jobs/text_job.h"
+#include "platform/file_info.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/paths.h"
@@ -52,7 +53,8 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
                                    .clientWidth = Scaled(width),
                                    .clientHeight = Scaled(height),
                                    .minimizeBox = true,
-                                   .placement = WindowPlacement::Centred});
+                                   .placement = WindowPlacement::Centred,
+                                   .acceptsFiles = true});
     for (const ControlLayout& control : kControls) {
         const Rect rect{Scaled(control.x), Scaled(control.y), Scaled(control.width),
                         Scaled(control.height)};
@@ -61,6 +63,8 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
     }
     // Someone who starts typing at once types the password.
     toolkit.FocusControl(c.passwordField);
+    toolkit.AddShortcut(c.window, ShortcutKey::CtrlO, c.loadButton);
+    toolkit.AddShortcut(c.window, ShortcutKey::CtrlS, c.saveButton);
     return main;
 }
 
@@ -68,25 +72,32 @@ int HandleMainEvent(MainWindow& window, int event) {
     if (event == CloseWindowEvent) {
         return 0;
     }
-    if (event != ControlEvent) {
-        return 1;  // menu items, platform messages and time-outs
+    if (event == DropFilesEvent) {
+        window.CryptDroppedFiles(window.toolkit_.EventFiles());
     }
-    const Identity control = window.toolkit_.EventControl();
-    const MainWindowControls& c = window.controls_;
-    if (control == c.loadButton) {
-        window.Load();
-    } else if (control == c.saveButton) {
-        window.Save();
-    } else if (control == c.encodeButton) {
-        window.CryptEditorText(kEncrypt);
-    } else if (control == c.decodeButton) {
-        window.CryptEditorText(kDecrypt);
-    } else if (control == c.encodeFileButton) {
-        window.CryptFile(kEncrypt);
-    } else if (control == c.decodeFileButton) {
-        window.CryptFile(kDecrypt);
+    if (event == ControlEvent) {
+        window.HandleControl(window.toolkit_.EventControl());
     }
+    // Menu items, platform messages and time-outs do nothing else.
+    window.StartWaitingFileJobs();
     return 1;
+}
+
+void MainWindow::HandleControl(Identity control) {
+    const MainWindowControls& c = controls_;
+    if (control == c.loadButton) {
+        Load();
+    } else if (control == c.saveButton) {
+        Save();
+    } else if (control == c.encodeButton) {
+        CryptEditorText(kEncrypt);
+    } else if (control == c.decodeButton) {
+        CryptEditorText(kDecrypt);
+    } else if (control == c.encodeFileButton) {
+        CryptFile(kEncrypt);
+    } else if (control == c.decodeFileButton) {
+        CryptFile(kDecrypt);
+    }
 }
 
 void MainWindow::Load() {
@@ -135,7 +146,7 @@ void MainWindow::CryptEditorText(Direction direction) {
 
 void MainWindow::CryptFile(Direction direction) {
     // Refused before the dialog, so that no file is chosen in vain.
-    if (!PasswordFitsCommandLine()) {
+    if (!PasswordFitsCommandLine(toolkit_.ControlText(controls_.passwordField))) {
         return;
     }
     const std::u16string input = ChooseFile(
@@ -146,9 +157,35 @@ void MainWindow::CryptFile(Direction direction) {
     }
 }
 
-bool MainWindow::PasswordFitsCommandLine() {
+// What FileSizeOf reports for a folder or a drive.
+constexpr std::int64_t kFolderSize = -2;
+
+void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
+    std::vector<std::u16string> files;
+    for (const std::u16string& path : paths) {
+        if (FileSizeOf(path) != kFolderSize) {
+            files.push_back(path);
+        }
+    }
+    const std::u16string password = toolkit_.ControlText(controls_.passwordField);
+    if (files.empty() || !PasswordFitsCommandLine(password)) {
+        return;
+    }
+    for (std::u16string& file : files) {
+        const Direction direction = ExtensionOf(file) == u"vx" ? kDecrypt : kEncrypt;
+        fileJobs_.Wait({direction, std::move(file), password});
+    }
+}
+
+void MainWindow::StartWaitingFileJobs() {
+    while (std::optional<WaitingFileJob> job = fileJobs_.Next()) {
+        StartFileJob(job->direction, job->input, job->password);
+    }
+}
+
+bool MainWindow::PasswordFitsCommandLine(std::u16string_view password) {
     // The child reads its command line without escapes: a quote would split the password.
-    if (toolkit_.ControlText(controls_.passwordField).find(u'"') == std::u16string::npos) {
+    if (password.find(u'"') == std::u16string_view::npos) {
         return true;
     }
     toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kQuoteInPassword, kMessageBoxOk);
@@ -156,7 +193,12 @@ bool MainWindow::PasswordFitsCommandLine() {
 }
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
-    if (!PasswordFitsCommandLine()) {
+    return StartFileJob(direction, input, toolkit_.ControlText(controls_.passwordField));
+}
+
+bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
+                              std::u16string_view password) {
+    if (!PasswordFitsCommandLine(password)) {
         return false;
     }
     const bool encrypt = direction == kEncrypt;
@@ -168,12 +210,15 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
     if (!MayReplace(toolkit_, output)) {
         return false;
     }
-    const std::u16string parameters = ChildCommandLine(
-        encrypt ? u"E" : u"D", input, output, toolkit_.ControlText(controls_.passwordField));
-    if (!startProcess_(programPath_, parameters, FolderOf(programPath_))) {
+    const std::u16string parameters =
+        ChildCommandLine(encrypt ? u"E" : u"D", input, output, password);
+    std::unique_ptr<ChildProcess> child =
+        startProcess_(programPath_, parameters, FolderOf(programPath_));
+    if (child == nullptr) {
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kStartFailed, kMessageBoxOk);
         return false;
     }
+    fileJobs_.Started(std::move(child));
     return true;
 }
 

@@ -6,14 +6,18 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "crypto/direction.h"
+#include "platform/process.h"
 #include "toolkit/toolkit.h"
+#include "ui/file_job_queue.h"
 
 namespace vexmora {
 
-// Starts a process: program path, parameter text, working folder; true when it started.
-using ProcessStarter = std::function<bool(
+// Starts a process: program path, parameter text, working folder; the process, or null when none
+// started.
+using ProcessStarter = std::function<std::unique_ptr<ChildProcess>(
     std::u16string_view program, std::u16string_view parameters, std::u16string_view folder)>;
 
 struct MainWindowControls {
@@ -39,6 +43,7 @@ class MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     const MainWindowControls& controls() const { return controls_; }
+    const FileJobQueue& fileJobs() const { return fileJobs_; }
 
     // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
     // (kDecrypt: output = input without its last three characters) input with the password of
@@ -46,6 +51,8 @@ class MainWindow {
     // with a double quote is refused with a box, and an existing output is replaced only after
     // the overwrite question was answered Yes. True when a child was started.
     bool StartFileJob(Direction direction, std::u16string_view input);
+    // The same with a password given rather than read from the field.
+    bool StartFileJob(Direction direction, std::u16string_view input, std::u16string_view password);
 
   private:
     friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
@@ -55,24 +62,36 @@ class MainWindow {
     void Load();
     void Save();
     void CryptEditorText(Direction direction);
+    void HandleControl(Identity control);
     void CryptFile(Direction direction);
+    void CryptDroppedFiles(const std::vector<std::u16string>& paths);
+    void StartWaitingFileJobs();
     // False (after an error box) when the password holds a double quote.
-    bool PasswordFitsCommandLine();
+    bool PasswordFitsCommandLine(std::u16string_view password);
 
     Toolkit& toolkit_;
     ProcessStarter startProcess_;
     std::u16string programPath_;
     MainWindowControls controls_;
+    FileJobQueue fileJobs_;
 };
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
-// y are not used) and its twelve controls, scaled. The window lives until the process ends.
+// y are not used) and its twelve controls, scaled; Ctrl+O stands for Load and Ctrl+S for Save,
+// and files may be dropped on the window. The window lives until the process ends.
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int width, int height,
                                             ProcessStarter startProcess,
                                             std::u16string programPath);
 
 // Carries out what an event of the window asks for. Returns 0 when the program is to end (the
 // window asked to close), 1 otherwise.
+//
+// Each dropped file is a file job as if it had been chosen with "Encode file" (a name whose
+// extension is not exactly "vx") or "Decode file" (extension "vx"), with the password the field
+// held at the drop; folders are passed over. Dropped files start through StartFileJob while
+// fewer than FileJobQueue::kMaxRunning of the window's jobs run; the others wait, and every call
+// (time-outs too) starts those whose turn has come. Files still waiting when the window closes
+// are not started.
 int HandleMainEvent(MainWindow& window, int event);
 
 // The parameters of a file-job child: four fields in double quotes, separated by spaces.

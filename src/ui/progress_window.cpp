@@ -1,5 +1,6 @@
 #include "ui/progress_window.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "ui/dpi.h"
@@ -28,9 +29,11 @@ ProgressWindow::ProgressWindow(Toolkit& toolkit) : toolkit_(toolkit) {
     waitText_ =
         toolkit_.CreateControl(window_, {ControlKind::CentredLabel, ScaledRect(100, 15, 100, 25),
                                          std::u16string(texts::kPleaseWait)});
+    toolkit_.AddShortcut(window_, ShortcutKey::Escape, cancelButton_);
 }
 
 ProgressWindow::~ProgressWindow() {
+    toolkit_.SetTaskbarProgress(window_, TaskbarState::None, 0, 0);
     toolkit_.CloseWindow(window_);
 }
 
@@ -47,12 +50,20 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
             ++shift_;
         }
         toolkit_.SetProgressMaximum(bar_, static_cast<std::int32_t>(total >> shift_));
+        total_ = static_cast<std::uint64_t>(std::max<std::int64_t>(total, 0));
+        toolkit_.SetTaskbarProgress(window_, TaskbarState::Normal, 0, total_);
     } else {
         // -1 stays -1 (the control shows it as empty); counts are shifted like the total.
         toolkit_.SetProgressPosition(bar_, static_cast<std::int32_t>(done >> shift_));
     }
+    if (done > 0) {
+        toolkit_.SetTaskbarProgress(window_, TaskbarState::Normal,
+                                    std::min(static_cast<std::uint64_t>(done), total_), total_);
+    }
     if (done == -1 && total == -1) {
-        // The job failed: this is the only place its failure is shown.
+        // The job failed: this is the only place its failure is shown, on the taskbar too (also
+        // while the box waits behind other windows).
+        toolkit_.SetTaskbarProgress(window_, TaskbarState::Error, 0, 0);
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
     }
     return 0;

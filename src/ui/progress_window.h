@@ -1,6 +1,7 @@
 // The small window a file-job process shows while it works: "Please wait ...", a progress bar and
-// "Cancel". The job runs on the only thread, so the window lives through ProgressCallback, which
-// the job calls between chunks.
+// "Cancel" (also Esc). The job runs on the only thread, so the window lives through
+// ProgressCallback, which the job calls between chunks. Its taskbar button shows the same
+// progress, turns to the error state before the error box, and is cleared when the window closes.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,7 @@ class ProgressWindow {
     Identity waitText_ = kNoIdentity;
     // The bar holds 32-bit values; totals beyond that are shifted right by this many bits.
     int shift_ = 0;
+    std::uint64_t total_ = 0;  // of the job, for the taskbar, which takes 64-bit values
 };
 
 // Creates and shows the window (title "Vexmora", client area 300 x 150 at the screen's top-left

@@ -2,7 +2,10 @@
 // file system makes cheap to set up.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "platform/file_info.h"
@@ -50,6 +53,25 @@ TEST(StartProcessPosix, SplitsParametersAndRunsInTheWorkingFolder) {
         ASSERT_TRUE(StartProcess(u"/bin/sh", row.parameters, dir.U16("")));
         EXPECT_TRUE(WaitForContent(dir, "args.out", test::Bytes(row.listed)));
     }
+}
+
+TEST(StartProcessPosix, TheStartedProcessTellsWhetherItStillRuns) {
+    test::TempDir dir;
+    const std::string script = "read line < fifo\n";
+    dir.Write("wait.sh", Bytes(script.begin(), script.end()));
+    ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+    std::unique_ptr<ChildProcess> child = StartProcess(u"/bin/sh", u"wait.sh", dir.U16(""));
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->Running());
+    EXPECT_TRUE(child->Running()) << "asking twice must not end it";
+    // Opening the pipe blocks until the child reads from it; then the child ends.
+    std::ofstream(dir.Path("fifo")) << "go\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (child->Running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(child->Running());
+    EXPECT_FALSE(child->Running()) << "an ended child stays ended";
 }
 
 TEST(StartProcessPosix, FailuresAreReported) {

@@ -168,7 +168,7 @@ class MainWindowTest : public ::testing::Test {
                    std::u16string_view folder) {
                 starts.push_back(
                     {std::u16string(program), std::u16string(parameters), std::u16string(folder)});
-                return starterWorks;
+                return StartedChild();
             },
             kProgram);
         ASSERT_NE(window, nullptr);
@@ -195,9 +195,21 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_EQ(toolkit.messageBoxes()[0].type, type);
     }
 
+    // A child for the starter to hand back: null when starting is to fail; otherwise one that runs
+    // until the test ends it through `children`.
+    std::unique_ptr<ChildProcess> StartedChild() {
+        if (!starterWorks) {
+            return nullptr;
+        }
+        auto child = std::make_unique<test::FakeChild>();
+        children.push_back(child->running);
+        return child;
+    }
+
     ScriptedToolkit toolkit{96};
     std::unique_ptr<MainWindow> window;
     std::vector<Start> starts;
+    std::vector<std::shared_ptr<bool>> children;  // whether each started child still runs
     bool starterWorks = true;
     test::TempDir dir;
 };
@@ -627,7 +639,7 @@ TEST_F(MainWindowTest, QuoteInThePasswordStartsNothing) {
                 t, 0, 0, 800, 600,
                 [&](std::u16string_view p, std::u16string_view a, std::u16string_view f) {
                     started.push_back({std::u16string(p), std::u16string(a), std::u16string(f)});
-                    return true;
+                    return std::make_unique<test::FakeChild>();
                 },
                 kProgram);
             t.SetText(w->controls().passwordField, password);

@@ -120,6 +120,39 @@ TEST_F(ProgressCallbackTest, TotalsBeyond32BitsKeepTheirFraction) {
     EXPECT_EQ(bar.progressPosition, 500);
 }
 
+TEST_F(ProgressCallbackTest, EscCancelsLikeTheButton) {
+    EXPECT_EQ(ProgressCallback(*window, 0, 100), 0);
+    ASSERT_TRUE(toolkit.PressShortcut(window->window(), ShortcutKey::Escape));
+    EXPECT_EQ(ProgressCallback(*window, 50, 100), 1);
+    EXPECT_EQ(toolkit.controls().at(window->bar()).progressPosition, 0);
+    EXPECT_FALSE(toolkit.PressShortcut(window->window(), ShortcutKey::CtrlO));
+}
+
+// The taskbar button follows the bar, shows a failure before its box, and is cleared when the
+// window closes.
+TEST_F(ProgressCallbackTest, TaskbarFollowsTheJob) {
+    const std::int64_t total = 5LL << 30;  // beyond the bar's 32 bits, not the taskbar's
+    ProgressCallback(*window, 0, total);
+    ProgressCallback(*window, 3LL << 30, total);
+    const auto& w = toolkit.windows().at(window->window());
+    EXPECT_EQ(w.taskbarState, TaskbarState::Normal);
+    EXPECT_EQ(w.taskbarDone, 3ull << 30);
+    EXPECT_EQ(w.taskbarTotal, 5ull << 30);
+    ProgressCallback(*window, -1, -1);
+    std::vector<std::string> order;
+    for (const auto& call : toolkit.calls()) {
+        if (call.what != "maximum" && call.what != "position") {
+            order.push_back(call.what);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"taskbar normal", "taskbar normal", "taskbar error",
+                                               "message"}));
+    const Identity id = window->window();
+    window.reset();
+    EXPECT_EQ(toolkit.calls().back().what, "taskbar none");
+    EXPECT_EQ(toolkit.windows().at(id).taskbarState, TaskbarState::None);
+}
+
 TEST(Dpi, ScaledRoundsHalvesToEven) {
     struct Row {
         int dpi;

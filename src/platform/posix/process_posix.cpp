@@ -67,10 +67,31 @@ std::u16string ProgramPath() {
 extern char** environ;
 
 namespace vexmora {
+namespace {
+
+class PosixChildProcess final : public ChildProcess {
+  public:
+    explicit PosixChildProcess(pid_t pid) : pid_(pid) {}
+
+    // Reaps the child once it has ended, so it leaves no zombie behind.
+    bool Running() override {
+        if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+            return true;
+        }
+        pid_ = 0;
+        return false;
+    }
+
+  private:
+    pid_t pid_;
+};
+
+}  // namespace
 
 // The parameter text is split by the program's own rules (spaces separate, quotes group).
-bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
-                  std::u16string_view workingFolder) {
+std::unique_ptr<ChildProcess> StartProcess(std::u16string_view programPath,
+                                           std::u16string_view parameters,
+                                           std::u16string_view workingFolder) {
     auto native = [](std::u16string_view text) {
         std::vector<std::uint8_t> bytes = Utf16ToUtf8(text);
         return std::string(bytes.begin(), bytes.end());
@@ -111,7 +132,10 @@ bool StartProcess(std::u16string_view programPath, std::u16string_view parameter
     pid_t child = 0;
     int result = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    return result == 0;
+    if (result != 0) {
+        return nullptr;
+    }
+    return std::make_unique<PosixChildProcess>(child);
 }
 
 }  // namespace vexmora

@@ -30,8 +30,25 @@ std::u16string ProgramPath() {
     }
 }
 
-bool StartProcess(std::u16string_view programPath, std::u16string_view parameters,
-                  std::u16string_view workingFolder) {
+namespace {
+
+class Win32ChildProcess final : public ChildProcess {
+  public:
+    explicit Win32ChildProcess(HANDLE process) : process_(process) {}
+
+    bool Running() override {
+        return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+    }
+
+  private:
+    UniqueHandle process_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> StartProcess(std::u16string_view programPath,
+                                           std::u16string_view parameters,
+                                           std::u16string_view workingFolder) {
     const std::wstring program = ToWide(programPath);
     const std::wstring arguments = ToWide(parameters);
     std::wstring folder = ToWide(workingFolder);
@@ -47,10 +64,8 @@ bool StartProcess(std::u16string_view programPath, std::u16string_view parameter
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        // Not waited for: both handles go at once.
         const UniqueHandle thread(process.hThread);
-        const UniqueHandle started(process.hProcess);
-        return true;
+        return std::make_unique<Win32ChildProcess>(process.hProcess);
     }
 
     if (folder.empty()) {
@@ -63,9 +78,11 @@ bool StartProcess(std::u16string_view programPath, std::u16string_view parameter
     shell.lpParameters = arguments.c_str();
     shell.lpDirectory = folder.c_str();
     shell.nShow = SW_SHOWNORMAL;
-    const bool started = ShellExecuteExW(&shell) != 0;
-    const UniqueHandle startedProcess(shell.hProcess);  // not waited for
-    return started;
+    if (!ShellExecuteExW(&shell)) {
+        return nullptr;
+    }
+    // The shell may start the program without handing out its process: it then counts as ended.
+    return std::make_unique<Win32ChildProcess>(shell.hProcess);
 }
 
 }  // namespace vexmora

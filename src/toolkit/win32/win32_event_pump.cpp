@@ -2,6 +2,7 @@
 // program's events, and Tab / Shift+Tab moving the focus through a window's controls.
 #include <vector>
 
+#include "toolkit/win32/win32_drop_files.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 namespace vexmora {
@@ -34,8 +35,10 @@ int Win32Toolkit::WaitEvent(int timeoutMs) {
         }
     }
     HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root != nullptr && identities_.count(root) != 0 &&
-        TranslateAcceleratorW(root, accelerators_.Get(), &message)) {
+    if (const Identity button = shortcuts_.Match(message); button != kNoIdentity) {
+        events_.Push(ControlEvent, button, IdentityOf(root));
+    } else if (root != nullptr && identities_.count(root) != 0 &&
+               TranslateAcceleratorW(root, accelerators_.Get(), &message)) {
         SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     } else {
         TranslateMessage(&message);
@@ -91,6 +94,10 @@ LRESULT Win32Toolkit::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_CLOSE:
             // Closing is the program's decision: the window stays until it is closed.
             events_.Push(CloseWindowEvent, kNoIdentity, window);
+            return 0;
+        case WM_DROPFILES:
+            events_.Push(DropFilesEvent, kNoIdentity, window,
+                         TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
             return 0;
         case WM_COMMAND:
             if (lParam != 0) {

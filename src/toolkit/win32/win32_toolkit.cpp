@@ -10,6 +10,7 @@
 
 #include "platform/win32/wide_string.h"
 #include "toolkit/win32/modal_guard.h"
+#include "toolkit/win32/win32_drop_files.h"
 
 namespace vexmora {
 
@@ -33,7 +34,8 @@ Identity Win32Toolkit::OpenWindow(const WindowArgs& args) {
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance_;
-    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    windowClass.hIcon = icons_.big;
+    windowClass.hIconSm = icons_.small;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
@@ -66,6 +68,10 @@ Identity Win32Toolkit::OpenWindow(const WindowArgs& args) {
     }
     entries_[identity].hwnd = hwnd;
     identities_[hwnd] = identity;
+    ShowProgramIcons(hwnd, icons_);
+    if (args.acceptsFiles) {
+        AcceptDroppedFiles(hwnd);
+    }
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
     return identity;
@@ -77,6 +83,7 @@ void Win32Toolkit::CloseWindow(Identity window) {
         return;
     }
     const Entry entry = found->second;
+    shortcuts_.Forget(entry.hwnd);
     DestroyWindow(entry.hwnd);  // and its controls
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->first == window || it->second.window == window) {

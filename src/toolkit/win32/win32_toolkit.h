@@ -12,6 +12,9 @@
 #include "platform/win32/unique_resources.h"
 #include "toolkit/event_queue.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/win32/win32_program_icon.h"
+#include "toolkit/win32/win32_shortcuts.h"
+#include "toolkit/win32/win32_taskbar_progress.h"
 
 namespace vexmora {
 
@@ -36,8 +39,16 @@ class Win32Toolkit final : public Toolkit {
     int WaitEvent(int timeoutMs) override;
     Identity EventControl() const override { return events_.LastControl(); }
     Identity EventWindow() const override { return events_.LastWindow(); }
+    std::vector<std::u16string> EventFiles() const override { return events_.LastFiles(); }
+    void AddShortcut(Identity window, ShortcutKey key, Identity button) override {
+        shortcuts_.Add(HandleOf(window), key, button);
+    }
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
+    void SetTaskbarProgress(Identity window, TaskbarState state, std::uint64_t done,
+                            std::uint64_t total) override {
+        taskbar_.Show(HandleOf(window), state, done, total);
+    }
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
     std::u16string ControlText(Identity control) override;
@@ -73,8 +84,11 @@ class Win32Toolkit final : public Toolkit {
     ComInitialization com_;
     UniqueModule richEditModule_;
     const wchar_t* richEditClass_ = nullptr;
+    TaskbarProgress taskbar_;  // a COM object: released before COM ends
 
     HINSTANCE instance_ = GetModuleHandleW(nullptr);
+    ProgramIcons icons_ = LoadProgramIcons(instance_);
+    ShortcutTable shortcuts_;
     UniqueAcceleratorTable accelerators_ = CreateAccelerators();
     UniqueFont font_;
     int classCount_ = 0;

@@ -91,7 +91,8 @@ void ProgramProcess::Kill() {
 }
 
 RunResult RunProgram(const std::wstring& parameters, const std::wstring& workingFolder,
-                     std::chrono::milliseconds timeout) {
+                     std::chrono::milliseconds timeout,
+                     const std::function<void(const MessageBoxSeen&)>& onMessageBox) {
     RunResult result;
     ProgramProcess process = ProgramProcess::Start(ProgramPath(), parameters, workingFolder);
     std::vector<HWND> boxesSeen;
@@ -107,6 +108,9 @@ RunResult RunProgram(const std::wstring& parameters, const std::wstring& working
                         if (SameClass(control.className, L"Button")) {
                             box.buttons.push_back(control.text);
                         }
+                    }
+                    if (onMessageBox) {
+                        onMessageBox(box);
                     }
                     result.messageBoxes.push_back(std::move(box));
                 }

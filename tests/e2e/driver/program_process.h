@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -74,7 +75,9 @@ struct RunResult {
 
 // Runs the program to its end: polls its windows while it runs, records them, and dismisses every
 // message box it shows with OK, so that a job that fails unexpectedly does not hang the suite.
+// `onMessageBox`, when given, hears of each box as soon as it is seen, before it is dismissed.
 RunResult RunProgram(const std::wstring& parameters, const std::wstring& workingFolder,
-                     std::chrono::milliseconds timeout = 60s);
+                     std::chrono::milliseconds timeout = 60s,
+                     const std::function<void(const MessageBoxSeen&)>& onMessageBox = {});
 
 }  // namespace vexmora::e2e

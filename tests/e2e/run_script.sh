@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# scripts/run ends with the program: a small file job ends with exit code 0 well within the time
+# that Wine's server used to linger after it, with and without a display; without a display a
+# failed job reports its error box on the terminal and ends with exit code 1 instead of waiting
+# for a click on a screen nobody sees.
+#
+# Usage: run_script.sh     (builds nothing new: scripts/run finds the Windows build up to date)
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+export LC_ALL=C.UTF-8
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexmora-run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+printf 'twelve bytes' >small.txt
+
+failures=0
+checks=0
+# Runs scripts/run with a hard limit; sets rc, seconds and out (stdout and stderr).
+run() {
+  local started=$SECONDS
+  out=$(timeout 300 "$root/scripts/run" "$@" </dev/null 2>&1)
+  rc=$?
+  seconds=$((SECONDS - started))
+}
+expect() {
+  checks=$((checks + 1))
+  if ! eval "$2"; then
+    echo "FAIL: $1 (exit code $rc after $seconds s)"
+    sed 's/^/    /' <<<"$out"
+    failures=$((failures + 1))
+  fi
+}
+
+# The first run may create the prefix: only its result counts.
+run E small.txt pw
+expect "first E small.txt" '[ $rc -eq 0 ] && [ -f small.txt.vx ]'
+if [ -n "${DISPLAY:-}" ]; then
+  rm -f small.txt.vx
+  run E small.txt pw
+  expect "E small.txt with a display ends in seconds" '[ $rc -eq 0 ] && [ $seconds -lt 30 ] && [ -f small.txt.vx ]'
+fi
+rm -f small.txt.vx
+( unset DISPLAY; run E small.txt pw; declare -p rc seconds out >vars )
+source vars
+expect "E small.txt without a display ends in seconds" '[ $rc -eq 0 ] && [ $seconds -lt 30 ] && [ -f small.txt.vx ]'
+
+cp small.txt.vx x.vx
+( unset DISPLAY; run D x.vx out wrong; declare -p rc seconds out >vars )
+source vars
+expect "D x.vx out wrong without a display" \
+  '[ $rc -eq 1 ] && grep -q "\"Error\": Encode/Decode Error!" <<<"$out" && [ ! -e out ]'
+( unset DISPLAY; run D x.vx out pw; declare -p rc seconds out >vars )
+source vars
+expect "D x.vx out pw without a display" '[ $rc -eq 0 ] && cmp -s out small.txt && [ -z "$out" ]'
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
