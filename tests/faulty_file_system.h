@@ -2,9 +2,12 @@
 // the data lands, then the write fails), reads past a budget, files that change their size while
 // they are read, flushing, closing, hard links, moving into place, and a Recycle Bin that works,
 // refuses, deletes for good or is absent. It logs the steps that replace a file.
+// A job reads on one thread and writes on another: each budget is spent by one of them only, and
+// what a test looks at while the job runs is atomic.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -44,6 +47,11 @@ class FaultyFileSystem final : public FileSystem {
     std::vector<std::u16string> log;
     // Called right before a move into place, with its destination.
     std::function<void(std::u16string_view to)> beforeReplace;
+    // Called inside every write before its data goes down, on the thread that writes.
+    std::function<void()> duringWrite;
+    std::atomic<std::int64_t> bytesRead{0};  // delivered by reads so far
+    // A file was closed while a write to it had not returned.
+    std::atomic<bool> closedDuringWrite{false};
 
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
         auto file = RealFileSystem().OpenForReading(path);
@@ -135,17 +143,17 @@ class FaultyFileSystem final : public FileSystem {
             std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(real),
                       buffer.begin() + static_cast<std::ptrdiff_t>(want), std::uint8_t{0x55});
             position_ += static_cast<std::int64_t>(want);
+            disk_.bytesRead += static_cast<std::int64_t>(want);
             return static_cast<std::int64_t>(want);
         }
         bool WriteAll(std::span<const std::uint8_t> data) override {
-            if (disk_.writeBudget >= 0 &&
-                static_cast<std::int64_t>(data.size()) > disk_.writeBudget) {
-                // A disk that fills up: part of the data lands, then the write fails.
-                file_->WriteAll(data.first(static_cast<std::size_t>(disk_.writeBudget)));
-                disk_.writeBudget = 0;
-                return false;
+            ++writing_;
+            if (disk_.duringWrite) {
+                disk_.duringWrite();
             }
-            return Spend(disk_.writeBudget, data.size()) && file_->WriteAll(data);
+            const bool ok = Write(data);
+            --writing_;
+            return ok;
         }
         std::int64_t Size() override {
             const std::int64_t size = sized_ ? size_ + disk_.sizeChange : file_->Size();
@@ -156,9 +164,24 @@ class FaultyFileSystem final : public FileSystem {
         int IsSameFileAs(std::u16string_view path) override {
             return disk_.sameFile.value_or(file_->IsSameFileAs(path));
         }
-        bool Close() override { return file_->Close() && !disk_.failClose; }
+        bool Close() override {
+            if (writing_ > 0) {
+                disk_.closedDuringWrite = true;
+            }
+            return file_->Close() && !disk_.failClose;
+        }
 
       private:
+        bool Write(std::span<const std::uint8_t> data) {
+            if (disk_.writeBudget >= 0 &&
+                static_cast<std::int64_t>(data.size()) > disk_.writeBudget) {
+                // A disk that fills up: part of the data lands, then the write fails.
+                file_->WriteAll(data.first(static_cast<std::size_t>(disk_.writeBudget)));
+                disk_.writeBudget = 0;
+                return false;
+            }
+            return Spend(disk_.writeBudget, data.size()) && file_->WriteAll(data);
+        }
         static bool Spend(std::int64_t& budget, std::size_t n) {
             if (budget < 0) {
                 return true;
@@ -174,6 +197,7 @@ class FaultyFileSystem final : public FileSystem {
         std::int64_t size_;  // the real size when opened (-1 for files being written)
         std::int64_t position_ = 0;
         bool sized_ = false;
+        std::atomic<int> writing_{0};
     };
 };
 

@@ -1,10 +1,9 @@
 #include "jobs/file_job.h"
 
-#include <algorithm>
 #include <new>
 #include <string>
-#include <vector>
 
+#include "jobs/chunk_pipeline.h"
 #include "jobs/output_file.h"
 
 namespace vexmora {
@@ -47,32 +46,19 @@ class Job {
         if (!output_->Create() || total < 0) {
             return Fail();
         }
-        const auto chunk = static_cast<std::size_t>(chunkSize);
-        std::vector<std::uint8_t> inputBuffer(static_cast<std::size_t>(std::min(chunkSize, total)));
-        std::vector<std::uint8_t> outputBuffer(inputBuffer.size() + 32);
-
-        std::int64_t remaining = total;
-        do {
-            if (callback_ && callback_(total - remaining, total) != 0) {
-                input->Close();
-                output_->Discard();
-                FreeCipherStream(stream);
-                Report(0, 0);
-                return 0;
-            }
-            const bool final = remaining <= chunkSize;
-            const std::size_t size = final ? static_cast<std::size_t>(remaining) : chunk;
-            const std::span<std::uint8_t> in = std::span(inputBuffer).first(size);
-            if (!input->ReadExactly(in)) {
-                return Fail();
-            }
-            const std::int64_t count = UpdateCipherStream(*stream, in, outputBuffer, final);
-            if (count < 0 || !output_->file().WriteAll(
-                                 std::span(outputBuffer).first(static_cast<std::size_t>(count)))) {
-                return Fail();
-            }
-            remaining -= static_cast<std::int64_t>(size);
-        } while (remaining > 0);
+        const PipelineEnd end = RunChunkPipeline(
+            *input, output_->file(), *stream, total, chunkSize,
+            [&](std::int64_t done) { return !callback_ || callback_(done, total) == 0; });
+        if (end == PipelineEnd::Cancelled) {
+            input->Close();
+            output_->Discard();
+            FreeCipherStream(stream);
+            Report(0, 0);
+            return 0;
+        }
+        if (end == PipelineEnd::Failed) {
+            return Fail();
+        }
 
         if (!InputEndsAt(*input, total)) {
             return Fail();

@@ -24,6 +24,10 @@ inline constexpr std::int64_t DefaultChunkSize = 16 * 1024 * 1024;
 // An empty input still has one chunk (of 0 bytes), announced as (0, 0).
 using ProgressCallbackFunction = std::function<int(std::int64_t done, std::int64_t total)>;
 
+// Reading, ciphering and writing overlap (chunk_pipeline.h): the callback runs on the calling
+// thread, and a chunk is read only after its call; while it is read, the chunk before it may still
+// be ciphered and written. A cancel stops the job within the chunk it refused.
+//
 // Returns 1 when the whole input went through and the output is in place, 0 after a failure or a
 // cancel. The output is written to a temporary file beside it, flushed to the disk and moved over
 // outputPath only at the end (see PutInPlace: a file it replaces goes to the Recycle Bin), so a

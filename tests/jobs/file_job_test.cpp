@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <latch>
+#include <thread>
 #include <utility>
 
 #ifndef _WIN32
@@ -142,6 +146,64 @@ TEST_F(FileJobTest, ShortReadFails) {
     EXPECT_EQ(Run(kEncrypt, "in", "out", 1000, nullptr, disk), 0);
     EXPECT_EQ(calls, (Calls{{0, 3000}, {1000, 3000}, {2000, 3000}, {-1, -1}}));
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in"}));
+}
+
+// Reads, the cipher and writes run at once, in pieces inside each chunk: a failure or cancel of
+// any of them, while the others are busy, still leaves nothing and waits for the busy ones.
+TEST_F(FileJobTest, PipelineFailingOrCancelledMidwayLeavesNothingAndKeepsTheDestination) {
+    constexpr std::int64_t kMiB = 1024 * 1024;
+    const std::int64_t total = 3 * kMiB + 12345;  // pieces inside the one chunk
+    dir.Write("in", test::TestData(static_cast<std::size_t>(total)));
+    dir.Write("out", test::Bytes("old"));
+    auto nothingLeft = [&](const char* what) {
+        EXPECT_EQ(dir.Read("out"), test::Bytes("old")) << what;
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"in", "out"})) << what;
+    };
+    {
+        FaultyFileSystem disk;
+        disk.readBudget = kMiB + kMiB / 2;  // the second piece's read fails
+        EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 0);
+        EXPECT_EQ(calls, (Calls{{0, total}, {-1, -1}}));
+        nothingLeft("read");
+    }
+    for (std::int64_t budget : {2 * kMiB + 100, total + 17}) {  // a middle piece, the last one
+        FaultyFileSystem disk;
+        disk.writeBudget = budget;
+        EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 0) << budget;
+        EXPECT_EQ(calls, (Calls{{0, total}, {-1, -1}})) << budget;
+        nothingLeft("write");
+    }
+    {
+        // The third callback cancels while the first write is still under way; the job must
+        // let the write return before it closes and removes the file.
+        dir.Write("in", test::TestData(10000));
+        FaultyFileSystem disk;
+        std::latch writing(1), cancelled(1);
+        std::atomic<int> writes = 0;
+        disk.duringWrite = [&] {
+            if (writes++ == 0) {
+                writing.count_down();
+                cancelled.wait();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        };
+        EXPECT_EQ(Run(
+                      kEncrypt, "in", "out", 1000,
+                      [&](int call) {
+                          if (call != 3) {
+                              return 0;
+                          }
+                          writing.wait();
+                          cancelled.count_down();
+                          return 1;
+                      },
+                      disk),
+                  0);
+        EXPECT_EQ(calls, (Calls{{0, 10000}, {1000, 10000}, {2000, 10000}, {0, 0}}));
+        EXPECT_FALSE(disk.closedDuringWrite.load());
+        EXPECT_LE(disk.bytesRead.load(), 2000);  // nothing of the refused chunk
+        nothingLeft("cancel");
+    }
 }
 
 TEST_F(FileJobTest, FailedMoveIntoPlaceFails) {
