@@ -4,7 +4,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <latch>
+#include <future>
 #include <thread>
 #include <utility>
 
@@ -178,12 +178,12 @@ TEST_F(FileJobTest, PipelineFailingOrCancelledMidwayLeavesNothingAndKeepsTheDest
         // let the write return before it closes and removes the file.
         dir.Write("in", test::TestData(10000));
         FaultyFileSystem disk;
-        std::latch writing(1), cancelled(1);
+        std::promise<void> writing, cancelled;
         std::atomic<int> writes = 0;
         disk.duringWrite = [&] {
             if (writes++ == 0) {
-                writing.count_down();
-                cancelled.wait();
+                writing.set_value();
+                cancelled.get_future().wait();
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
         };
@@ -193,8 +193,8 @@ TEST_F(FileJobTest, PipelineFailingOrCancelledMidwayLeavesNothingAndKeepsTheDest
                           if (call != 3) {
                               return 0;
                           }
-                          writing.wait();
-                          cancelled.count_down();
+                          writing.get_future().wait();
+                          cancelled.set_value();
                           return 1;
                       },
                       disk),
