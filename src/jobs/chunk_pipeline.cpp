@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/monitor.h"
 
 namespace vexmora {
 namespace {
@@ -82,7 +83,7 @@ class Pipeline {
             return PipelineEnd::Failed;
         }
         for (std::int64_t n = 0; n < pieces_; ++n) {
-            std::unique_lock lock(mutex_);
+            std::unique_lock lock(monitor_);
             // At most one callback before each piece unless the piece waits for it: the pieces
             // read so far go on through the cipher and to the writer while the caller decides.
             bool asked = false;
@@ -101,13 +102,13 @@ class Pipeline {
                     }
                     ++chunksAllowed_;
                     asked = true;
-                    changed_.notify_all();
+                    monitor_.NotifyAll();
                     continue;
                 }
                 if (ready && written_ + static_cast<std::int64_t>(PiecesInFlight) > n) {
                     break;
                 }
-                changed_.wait(lock);
+                monitor_.Wait();
             }
             lock.unlock();
             Slot& slot = SlotOf(n);
@@ -120,10 +121,10 @@ class Pipeline {
             }
             slot.count = static_cast<std::size_t>(count);
             ++ciphered_;
-            changed_.notify_all();
+            monitor_.NotifyAll();
         }
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return failed_ || written_ == pieces_; });
+        std::unique_lock lock(monitor_);
+        monitor_.WaitUntil([this] { return failed_ || written_ == pieces_; });
         return failed_ ? PipelineEnd::Failed : PipelineEnd::Done;
     }
 
@@ -131,7 +132,7 @@ class Pipeline {
     void AllowFirstChunk() { chunksAllowed_ = 1; }
 
   private:
-    // The reader is through with every chunk it was allowed, and there are more. mutex_ held.
+    // The reader is through with every chunk it was allowed, and there are more. monitor_ held.
     bool ReaderWaitsForChunk() const {
         return read_ < pieces_ && map_.ChunkOf(read_) >= chunksAllowed_;
     }
@@ -143,8 +144,8 @@ class Pipeline {
     void ReadPieces() {
         for (std::int64_t n = 0; n < pieces_; ++n) {
             {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] {
+                std::unique_lock lock(monitor_);
+                monitor_.WaitUntil([&] {
                     return stop_ || (map_.ChunkOf(n) < chunksAllowed_ &&
                                      n < ciphered_ + static_cast<std::int64_t>(PiecesInFlight));
                 });
@@ -155,11 +156,11 @@ class Pipeline {
             Slot& slot = SlotOf(n);
             const std::size_t size = map_.SizeOf(n);
             const bool ok = input_.ReadExactly(std::span(slot.input).first(size));
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(monitor_);
             failed_ = failed_ || !ok;
             slot.size = size;
             read_ += ok ? 1 : 0;
-            changed_.notify_all();
+            monitor_.NotifyAll();
             if (!ok) {
                 return;
             }
@@ -169,8 +170,8 @@ class Pipeline {
     void WritePieces() {
         for (std::int64_t n = 0; n < pieces_; ++n) {
             {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return stop_ || ciphered_ > n; });
+                std::unique_lock lock(monitor_);
+                monitor_.WaitUntil([&] { return stop_ || ciphered_ > n; });
                 if (stop_) {
                     return;
                 }
@@ -178,10 +179,10 @@ class Pipeline {
             const Slot& slot = SlotOf(n);
             const bool ok =
                 slot.count == 0 || output_.WriteAll(std::span(slot.output).first(slot.count));
-            std::lock_guard lock(mutex_);
+            std::lock_guard lock(monitor_);
             failed_ = failed_ || !ok;
             written_ += ok ? 1 : 0;
-            changed_.notify_all();
+            monitor_.NotifyAll();
             if (!ok) {
                 return;
             }
@@ -189,9 +190,9 @@ class Pipeline {
     }
 
     void StopThreads() {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(monitor_);
         stop_ = true;
-        changed_.notify_all();
+        monitor_.NotifyAll();
     }
 
     File& input_;
@@ -201,9 +202,8 @@ class Pipeline {
     const std::int64_t pieces_;
     std::array<Slot, PiecesInFlight> slots_;
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    // Counts of pieces, each only ever growing; guarded by mutex_.
+    Monitor monitor_;
+    // Counts of pieces, each only ever growing; guarded by monitor_.
     std::int64_t read_ = 0;
     std::int64_t ciphered_ = 0;
     std::int64_t written_ = 0;
