@@ -20,6 +20,19 @@ std::u16string ExtensionOf(std::u16string_view path) {
     return {};
 }
 
+bool IsContainerName(std::u16string_view path) {
+    constexpr std::u16string_view kSuffix = u".vx";
+    if (path.size() <= kSuffix.size()) {
+        return false;
+    }
+    const std::u16string_view tail = path.substr(path.size() - kSuffix.size());
+    const char16_t before = path[path.size() - kSuffix.size() - 1];
+    if (before == u'\\' || before == u'/') {
+        return false;  // ".vx" alone is a name without an extension
+    }
+    return tail[0] == u'.' && (tail[1] | 0x20) == u'v' && (tail[2] | 0x20) == u'x';
+}
+
 std::u16string FolderOf(std::u16string_view path) {
     if (!path.empty() && path.front() == u'"') {
         path.remove_prefix(1);

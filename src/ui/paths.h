@@ -11,6 +11,10 @@ namespace vexmora {
 // right after a separator starts no extension; the extension ends at a double quote.
 std::u16string ExtensionOf(std::u16string_view path);
 
+// Whether the window takes a path as an encrypted container: its name ends in ".vx" in any case.
+// (The file-job command line keeps its own, exact rule: see ChooseMode.)
+bool IsContainerName(std::u16string_view path);
+
 // The folder part of a path: up to and including its last backslash or slash; empty when there is
 // none. A leading double quote is skipped, and the scan stops at the first "|".
 std::u16string FolderOf(std::u16string_view path);
