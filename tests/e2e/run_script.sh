@@ -45,6 +45,31 @@ rm -f small.txt.vx
 source vars
 expect "E small.txt without a display ends in seconds" '[ $rc -eq 0 ] && [ $seconds -lt 30 ] && [ -f small.txt.vx ]'
 
+# First contact: on a machine where dpkg knows none of the packages, setup asks apt-get for them
+# (here a stand-in that only records: the real ones are installed) and the job still runs. What
+# scripts/run prepares is reported on stderr; stdout stays the program's.
+source "$root/tests/scripts/debian_standins.sh"
+make_debian_standins "$work/standins"
+mkdir "$work/standin-log"
+rm -f small.txt.vx
+( export PATH="$work/standins:$PATH" STANDIN_LOG="$work/standin-log" STANDIN_INSTALLED="" STANDIN_REMOVED=""
+  run E small.txt pw; declare -p rc seconds out >vars )
+source vars
+expect "E small.txt where dpkg knows no package" \
+  '[ $rc -eq 0 ] && [ -f small.txt.vx ] && grep -qw install "$work/standin-log/apt" &&
+   grep -q "^run: preparing" <<<"$out" && grep -q "setup: installing" <<<"$out"'
+rm -f small.txt.vx
+stdout=$(timeout 300 "$root/scripts/run" E small.txt pw </dev/null 2>/dev/null)
+rc=$?
+expect "scripts/run's stdout holds nothing of the preparation" '[ $rc -eq 0 ] && [ -z "$stdout" ]'
+# A build that fails ends with 3 (not a code of the program), saying so.
+( export PATH="$work/standins:$PATH" STANDIN_LOG="$work/standin-log" STANDIN_INSTALLED="" STANDIN_REMOVED="" \
+    STANDIN_INSTALL_RC=100
+  run E small.txt pw; declare -p rc seconds out >vars )
+source vars
+expect "a failed setup ends scripts/run with 3" \
+  '[ $rc -eq 3 ] && grep -q "run: installing the packages (scripts/setup) failed" <<<"$out"'
+
 # A container with a fixed IV (key SHA-256("pw")): with a random one, about 1 wrong password in
 # 256 would pass the padding check.
 {

@@ -10,41 +10,9 @@ set -uo pipefail
 setup=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexmora-setup.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/bin"
 
-# dpkg-query -W -f=FORMAT PACKAGE...: records the packages it was asked about; answers "installed"
-# for those in $STANDIN_INSTALLED, "deinstall ... config-files" (removed, settings kept) for those
-# in $STANDIN_REMOVED; exits 1 when it knew not all of them.
-cat >"$work/bin/dpkg-query" <<'STANDIN'
-#!/usr/bin/env bash
-rc=0
-for arg in "$@"; do
-  case $arg in -*) continue ;; esac
-  echo "$arg" >>"$STANDIN_LOG/asked"
-  if grep -qx -- "$arg" <<<"$STANDIN_INSTALLED"; then
-    echo "$arg install ok installed"
-  elif grep -qx -- "$arg" <<<"$STANDIN_REMOVED"; then
-    echo "$arg deinstall ok config-files"
-  else
-    echo "dpkg-query: no packages found matching $arg" >&2
-    rc=1
-  fi
-done
-exit $rc
-STANDIN
-# apt-get: records each call; "update" and "install" exit with $STANDIN_UPDATE_RC / $STANDIN_INSTALL_RC.
-cat >"$work/bin/apt-get" <<'STANDIN'
-#!/usr/bin/env bash
-echo "$*" >>"$STANDIN_LOG/apt"
-for arg in "$@"; do
-  case $arg in
-    update) exit "${STANDIN_UPDATE_RC:-0}" ;;
-    install) exit "${STANDIN_INSTALL_RC:-0}" ;;
-  esac
-done
-STANDIN
-printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
-chmod +x "$work/bin/"*
+source "$(dirname "${BASH_SOURCE[0]}")/debian_standins.sh"
+make_debian_standins "$work/bin"
 
 failures=0
 checks=0
