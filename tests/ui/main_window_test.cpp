@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "crypto/direction.h"
+#include "crypto/random.h"
 #include "jobs/text_job.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -342,7 +343,7 @@ TEST_F(MainWindowTest, SaveOfTheEmptyEditorEmptiesTheFile) {
     toolkit.QueueAnswer(kAnswerYes);
     Click(c().saveButton);
     EXPECT_EQ(dir.Read("a.txt"), Bytes{});
-    EXPECT_EQ(dir.List(), Names{"a.txt"});
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"a.txt"});
 }
 
 TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
@@ -359,7 +360,7 @@ TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
     Click(c().saveButton);
     EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
     EXPECT_EQ(dir.Read("a.txt"), test::Bytes("new"));
-    EXPECT_EQ(dir.List(), Names{"a.txt"});
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"a.txt"});
 }
 
 TEST_F(MainWindowTest, SaveAsksAboutTheNameWithTxtAppended) {
@@ -379,7 +380,7 @@ TEST_F(MainWindowTest, SaveAsksAboutTheNameWithTxtAppended) {
     Click(c().saveButton);
     EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
     EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("new"));
-    EXPECT_EQ(dir.List(), Names{"notes.txt"});
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"notes.txt"});
 }
 
 TEST_F(MainWindowTest, SaveAsksOnceWhenBothNamesExist) {
@@ -483,8 +484,12 @@ TEST_F(MainWindowTest, DecodeFailureKeepsTheEditorAndShowsTheError) {
     struct Row {
         std::u16string password;
         std::u16string text;
+        Identity MainWindowControls::*button = &MainWindowControls::decodeButton;
+        bool systemRandomFails = false;
     };
     const std::vector<Row> rows = {
+        // Without the system's random source there is no IV: Encode fails like a bad Decode.
+        {u"pw", u"any text", &MainWindowControls::encodeButton, true},
         {u"pw", u"this is no encrypted text"},
         {u"pw", u""},
         {u"pw", u"abc"},
@@ -499,8 +504,12 @@ TEST_F(MainWindowTest, DecodeFailureKeepsTheEditorAndShowsTheError) {
         auto w = BuildMainWindow(t, 0, 0, 800, 600, nullptr, kProgram);
         t.SetText(w->controls().passwordField, row.password);
         t.SetText(w->controls().textEditor, row.text);
-        t.QueueEvent(ControlEvent, w->controls().decodeButton);
+        if (row.systemRandomFails) {
+            CloseSystemRandom();
+        }
+        t.QueueEvent(ControlEvent, w->controls().*row.button);
         EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
+        ASSERT_TRUE(OpenSystemRandom());
         EXPECT_EQ(t.ControlText(w->controls().textEditor), row.text);
         ASSERT_EQ(t.messageBoxes().size(), 1u);
         EXPECT_EQ(t.messageBoxes()[0].caption, u"Error");
