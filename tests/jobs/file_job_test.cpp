@@ -15,7 +15,6 @@
 #include "crypto/key_derivation.h"
 #include "crypto/random.h"
 #include "faulty_file_system.h"
-#include "jobs/output_file.h"
 #include "jobs/temporary_path.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -424,7 +423,8 @@ TEST_F(FileJobTest, DestinationNamesOfTheLongestLegalLength) {
     ASSERT_EQ(Run(kDecrypt, almost, longest), 1);
     EXPECT_EQ(dir.Read(longest), test::TestData(100));
     ASSERT_EQ(Run(kEncrypt, "in", longest), 1);  // replacing one, too
-    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1),
+    // Its path is too long for the shell, which is not asked: the old file stays visibly.
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1, true),
               (std::vector<std::string>{"in", longest, almost}));
 }
 
@@ -623,27 +623,6 @@ TEST_F(FileJobReplaceTest, OldBytesSurviveEveryBinAndFailureAndWhatStaysIsAnnoun
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(dir.List(), expected);
         EXPECT_EQ(std::filesystem::exists(dir.Path("bin/out")), row.oldInBin);
-    }
-}
-
-TEST(KeptName, SaysWhatItIsAndKeepsTheExtensionLast) {
-    const std::u16string stamp = u"2026-12-07 20-15-03";
-    struct Row {
-        std::u16string destination;
-        int attempt;
-        std::u16string kept;
-    };
-    const std::vector<Row> rows = {
-        {u"C:\\docs\\notes.txt", 1, u"C:\\docs\\notes (replaced 2026-12-07 20-15-03).txt"},
-        {u"C:\\docs\\notes.txt.vx", 3, u"C:\\docs\\notes.txt (replaced 2026-12-07 20-15-03, 3).vx"},
-        {u"/home/a.b/README", 1, u"/home/a.b/README (replaced 2026-12-07 20-15-03)"},
-        {u"C:.profile", 2, u"C:.profile (replaced 2026-12-07 20-15-03, 2)"},
-        // 255 characters at most: the stem gives way.
-        {u"/d/" + std::u16string(251, u'n') + u".vx", 1,
-         u"/d/" + std::u16string(221, u'n') + u" (replaced 2026-12-07 20-15-03).vx"},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(KeptNameFor(row.destination, stamp, row.attempt), row.kept);
     }
 }
 
