@@ -23,7 +23,7 @@ bool MayWriteTo(FileSystem& fileSystem, std::u16string_view destination);
 // "notes (replaced 2026-12-07 20-15-03).txt" (the local time of the replacement), the extension
 // kept last so that the file still opens with its program; attempt 2 and on add ", 2", ", 3", ...
 // inside the brackets. A name without an extension ("README", ".profile") gets the bracket at its
-// end.
+// end. A name that would pass 255 characters loses the end of its stem.
 std::u16string KeptNameFor(std::u16string_view destination, std::u16string_view stamp,
                            int attempt = 1);
 
