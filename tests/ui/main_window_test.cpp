@@ -189,6 +189,20 @@ class MainWindowTest : public ::testing::Test {
         }
         return n;
     }
+    // After `boxes` boxes and a save over a file: a file kept beside the new one (natively
+    // always, there being no bin) is named in one more box.
+    void ExpectKeptFileNamed(std::size_t boxes) {
+        std::string kept;
+        for (const std::string& name : dir.List()) {
+            kept = name.find(" (replaced ") != std::string::npos ? name : kept;
+        }
+        ASSERT_EQ(toolkit.messageBoxes().size(), boxes + (kept.empty() ? 0 : 1));
+        if (!kept.empty()) {
+            EXPECT_EQ(toolkit.messageBoxes().back().caption, texts::kInfoCaption);
+            EXPECT_EQ(toolkit.messageBoxes().back().text,
+                      std::u16string(texts::kKeptOldFile) + dir.U16(kept));
+        }
+    }
     void ExpectOneBox(std::u16string_view caption, std::u16string_view text, unsigned type) {
         ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
         EXPECT_EQ(toolkit.messageBoxes()[0].caption, caption);
@@ -344,6 +358,7 @@ TEST_F(MainWindowTest, SaveOfTheEmptyEditorEmptiesTheFile) {
     Click(c().saveButton);
     EXPECT_EQ(dir.Read("a.txt"), Bytes{});
     EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"a.txt"});
+    ExpectKeptFileNamed(1);
 }
 
 TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
@@ -358,7 +373,7 @@ TEST_F(MainWindowTest, SaveOntoAnExistingFileAsksFirst) {
     toolkit.QueueFileChoice(dir.U16("a.txt"));
     toolkit.QueueAnswer(kAnswerYes);
     Click(c().saveButton);
-    EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
+    ExpectKeptFileNamed(2);
     EXPECT_EQ(dir.Read("a.txt"), test::Bytes("new"));
     EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"a.txt"});
 }
@@ -378,7 +393,7 @@ TEST_F(MainWindowTest, SaveAsksAboutTheNameWithTxtAppended) {
     toolkit.QueueFileChoice(dir.U16("notes"));
     toolkit.QueueAnswer(kAnswerYes);
     Click(c().saveButton);
-    EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
+    ExpectKeptFileNamed(2);
     EXPECT_EQ(dir.Read("notes.txt"), test::Bytes("new"));
     EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1), Names{"notes.txt"});
 }
