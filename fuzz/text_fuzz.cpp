@@ -52,6 +52,14 @@ class MemoryFileSystem final : public FileSystem {
     }
     std::unique_ptr<File> CreateNew(std::u16string_view) override { return nullptr; }
     bool Remove(std::u16string_view) override { return false; }
+    bool RemoveThroughHandle(std::u16string_view) override { return false; }
+    bool MoveNew(std::u16string_view, std::u16string_view) override { return false; }
+    int LinkCount(std::u16string_view) override { return 1; }
+    bool CanReplace(std::u16string_view) override { return false; }
+    std::vector<std::uint8_t> ReadZoneMark(std::u16string_view) override { return {}; }
+    bool WriteZoneMark(std::u16string_view, std::span<const std::uint8_t>) override {
+        return false;
+    }
     bool ReplaceFile(std::u16string_view, std::u16string_view) override { return false; }
     bool CopyAttributes(std::u16string_view, std::u16string_view) override { return false; }
     bool Link(std::u16string_view, std::u16string_view) override { return false; }

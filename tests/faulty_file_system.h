@@ -1,7 +1,9 @@
 // The real disk, broken where a test says: creation, writes past a budget (a full disk: part of
 // the data lands, then the write fails), reads past a budget, files that change their size while
-// they are read, flushing, closing, hard links, moving into place, and a Recycle Bin that works,
-// refuses, deletes for good or is absent. It logs the steps that replace a file.
+// they are read, flushing, closing, hard links, moving into place, renaming, deleting, files that
+// cannot be replaced, and a Recycle Bin that works, refuses, deletes for good or is absent. It
+// keeps marks of the web (which the real disk here has not) and logs the steps that replace a
+// file.
 // A job reads on one thread and writes on another: each budget is spent by one of them only, and
 // what a test looks at while the job runs is atomic.
 #pragma once
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,10 +25,14 @@ namespace vexmora::test {
 class FaultyFileSystem final : public FileSystem {
   public:
     enum class Bin {
-        Absent,          // answers false, touches nothing (as on POSIX)
-        Works,           // moves the file into binFolder
-        Refuses,         // answers false, the file stays
-        DeletesForGood,  // a volume without a bin: the shell deletes the file and answers false
+        Absent,   // answers false, touches nothing (as on POSIX)
+        Works,    // moves the file into binFolder
+        Refuses,  // answers false, the file stays
+        // SHFileOperationW with FOF_ALLOWUNDO and FOF_NOCONFIRMATION, documented: where it cannot
+        // recycle (a file over the bin's size, a bin set to remove at once, a network, removable
+        // or exFAT drive, a path too long for the shell) it deletes for good, without a word, and
+        // reports success.
+        DeletesForGood,
     };
 
     bool failCreate = false;
@@ -40,10 +47,19 @@ class FaultyFileSystem final : public FileSystem {
     bool failClose = false;
     bool failLink = false;
     bool failReplace = false;
+    int replaceFailures = 0;   // how many of the next moves into place fail
+    bool failMoveNew = false;  // renames to a free name fail
+    int removeFailures = 0;    // how many of the next deletes fail
+    bool failRemoveThroughHandle = false;
+    std::optional<bool> canReplace;  // what CanReplace answers; unset: the truth
+    // Marks of the web by path; they travel with their file when it is renamed.
+    std::map<std::u16string, std::vector<std::uint8_t>> zoneMarks;
+    bool failWriteZoneMark = false;
     Bin bin = Bin::Absent;
     std::filesystem::path binFolder;
     std::vector<std::u16string> created;
-    // "link <to>", "bin <path>", "replace <to>" (only moves that succeed), "remove <path>".
+    // "link <to>", "bin <path>", "replace <to>" and "move <to>" (only moves that succeed),
+    // "remove <path>", "remove by handle <path>".
     std::vector<std::u16string> log;
     // Called right before a move into place, with its destination.
     std::function<void(std::u16string_view to)> beforeReplace;
@@ -67,16 +83,54 @@ class FaultyFileSystem final : public FileSystem {
     }
     bool Remove(std::u16string_view path) override {
         log.push_back(u"remove " + std::u16string(path));
+        if (removeFailures > 0) {
+            --removeFailures;
+            return false;
+        }
+        zoneMarks.erase(std::u16string(path));
         return RealFileSystem().Remove(path);
+    }
+    bool RemoveThroughHandle(std::u16string_view path) override {
+        log.push_back(u"remove by handle " + std::u16string(path));
+        zoneMarks.erase(std::u16string(path));
+        return !failRemoveThroughHandle && RealFileSystem().RemoveThroughHandle(path);
     }
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
         if (beforeReplace) {
             beforeReplace(to);
         }
+        if (replaceFailures > 0) {
+            --replaceFailures;
+            return false;
+        }
         if (failReplace || !RealFileSystem().ReplaceFile(from, to)) {
             return false;
         }
+        MoveMark(from, to);
         log.push_back(u"replace " + std::u16string(to));
+        return true;
+    }
+    bool MoveNew(std::u16string_view from, std::u16string_view to) override {
+        if (failMoveNew || !RealFileSystem().MoveNew(from, to)) {
+            return false;
+        }
+        MoveMark(from, to);
+        log.push_back(u"move " + std::u16string(to));
+        return true;
+    }
+    int LinkCount(std::u16string_view path) override { return RealFileSystem().LinkCount(path); }
+    bool CanReplace(std::u16string_view path) override {
+        return canReplace.value_or(RealFileSystem().CanReplace(path));
+    }
+    std::vector<std::uint8_t> ReadZoneMark(std::u16string_view path) override {
+        const auto mark = zoneMarks.find(std::u16string(path));
+        return mark == zoneMarks.end() ? std::vector<std::uint8_t>() : mark->second;
+    }
+    bool WriteZoneMark(std::u16string_view path, std::span<const std::uint8_t> mark) override {
+        if (failWriteZoneMark || !RealFileSystem().Exists(path)) {
+            return false;
+        }
+        zoneMarks[std::u16string(path)].assign(mark.begin(), mark.end());
         return true;
     }
     bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
@@ -97,7 +151,7 @@ class FaultyFileSystem final : public FileSystem {
                 return false;
             case Bin::DeletesForGood:
                 std::filesystem::remove(path, error);
-                return false;
+                return true;
             case Bin::Works:
                 std::filesystem::rename(path, binFolder / std::filesystem::path(path).filename(),
                                         error);
@@ -110,6 +164,14 @@ class FaultyFileSystem final : public FileSystem {
     bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
 
   private:
+    void MoveMark(std::u16string_view from, std::u16string_view to) {
+        const auto mark = zoneMarks.extract(std::u16string(from));
+        zoneMarks.erase(std::u16string(to));
+        if (!mark.empty()) {
+            zoneMarks[std::u16string(to)] = mark.mapped();
+        }
+    }
+
     class FaultyFile final : public File {
       public:
         FaultyFile(std::unique_ptr<File> file, FaultyFileSystem& disk)

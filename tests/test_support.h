@@ -1,6 +1,7 @@
 // Small helpers shared by the unit tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -15,6 +16,26 @@ namespace vexmora::test {
 
 inline std::vector<std::uint8_t> Bytes(std::string_view text) {
     return {text.begin(), text.end()};
+}
+
+// A listing of a folder on the real disk without the files that replacements kept beside their
+// successors (" (replaced " in the name, see KeptNameFor): natively there is no Recycle Bin and
+// each of the `replacements` stays; under Wine the trash takes them and none may stay, unless
+// the bin is never asked (`binUnasked`: a path too long for the shell).
+inline std::vector<std::string> WithoutKeptFiles(std::vector<std::string> names,
+                                                 std::size_t replacements,
+                                                 bool binUnasked = false) {
+#ifdef _WIN32
+    replacements = binUnasked ? replacements : 0;
+#endif
+    const auto kept = std::remove_if(names.begin(), names.end(), [](const std::string& name) {
+        return name.find(" (replaced ") != std::string::npos;
+    });
+    if (static_cast<std::size_t>(names.end() - kept) != replacements) {
+        return {"expected " + std::to_string(replacements) + " kept files"};
+    }
+    names.erase(kept, names.end());
+    return names;
 }
 
 // Deterministic pseudo-random bytes for test data (not the program's generator).

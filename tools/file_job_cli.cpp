@@ -11,6 +11,7 @@
 #include "crypto/random.h"
 #include "jobs/file_job.h"
 #include "platform/process.h"
+#include "platform/text_conversion.h"
 
 int main() {
     using namespace vexmora;
@@ -22,9 +23,15 @@ int main() {
         return kExitNotUnderstood;
     }
     const Key key = DeriveKey(mode.job.password);
-    const int result =
-        RunFileJob(key.span(), mode.job.direction, mode.job.input, mode.job.output, nullptr);
-    if (result != 1) {
+    const FileJobOutcome outcome = RunFileJobWithOutcome(key.span(), mode.job.direction,
+                                                         mode.job.input, mode.job.output, nullptr);
+    if (!outcome.keptOldFile.empty()) {
+        // No bin here: the file the output replaced stays beside it.
+        const std::vector<std::uint8_t> kept = Utf16ToUtf8(outcome.keptOldFile);
+        std::fprintf(stderr, "vexmora-cli: the replaced file is kept as %.*s\n",
+                     static_cast<int>(kept.size()), reinterpret_cast<const char*>(kept.data()));
+    }
+    if (outcome.result != 1) {
         std::fprintf(stderr, "vexmora-cli: the job failed\n");
         return kExitJobFailed;
     }

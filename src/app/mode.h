@@ -11,6 +11,9 @@ struct FileJobRequest {
     std::u16string input;
     std::u16string output;
     std::u16string password;
+    // Started by the main window, which passed the password privately; such a job tells the user
+    // in a box about a kept old file.
+    bool fromWindow = false;
 };
 
 enum class ModeKind {

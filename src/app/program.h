@@ -17,9 +17,13 @@ inline constexpr int kExitNotUnderstood = 2;  // a file-job command line that fi
 // selects. Returns the exit code.
 int RunProgram(Toolkit& toolkit, std::u16string_view commandLine);
 
-// One file job with the progress window. Returns kExitSuccess or kExitJobFailed.
+// One file job with the progress window. Returns kExitSuccess or kExitJobFailed. A file that the
+// output replaced and that stays beside it (FileJobOutcome::keptOldFile) is named in a box when
+// the main window started the job (fromWindow); a script's job shows none, so that it never waits
+// for a click, and ends with kExitSuccess all the same.
 int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direction,
-                      std::u16string_view inputPath, std::u16string_view outputPath);
+                      std::u16string_view inputPath, std::u16string_view outputPath,
+                      bool fromWindow = false);
 
 // The main window and its event loop, until the window is closed. Returns kExitSuccess.
 int RunWindowMode(Toolkit& toolkit);

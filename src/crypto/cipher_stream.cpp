@@ -58,6 +58,13 @@ std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> k
     std::copy_n(key.begin(), params.keyBits / 8, stream->key_.data());
     stream->direction_ = direction;
     stream->params_ = params;
+    if (params.chainingMode == kChainingCbc && direction == kEncrypt) {
+        if (params.explicitIv) {
+            stream->workBlock_ = *params.explicitIv;
+        } else if (!SystemRandomBytes(stream->workBlock_)) {
+            return nullptr;  // no IV that nobody can guess: no container at all
+        }
+    }
     return stream;
 }
 
@@ -74,14 +81,6 @@ std::int64_t UpdateCipherStream(CipherStream& stream, std::span<const std::uint8
     return stream.Update(input, output, final);
 }
 
-void CipherStream::DrawIv() {
-    if (params_.explicitIv) {
-        workBlock_ = *params_.explicitIv;
-    } else if (!params_.useSystemRandom || !SystemRandomBytes(workBlock_)) {
-        RandomBytes(workBlock_);
-    }
-}
-
 // Starts the engine when the stream has what it needs: at once for ECB, encryption and an
 // explicit IV; for decryption once 16 IV bytes have arrived (those are taken from input by the
 // caller). Encryption writes the IV to output first when asked to.
@@ -89,7 +88,7 @@ bool CipherStream::StartEngine(std::span<std::uint8_t> output, std::int64_t& cou
     const auto flags = static_cast<std::uint32_t>(direction_ + params_.chainingMode);
     const std::span<const std::uint8_t> key = key_.span().first(params_.keyBits / 8);
     if (params_.chainingMode == kChainingCbc && direction_ == kEncrypt) {
-        DrawIv();
+        // The IV was drawn (or given) when the stream was created.
         if (params_.writeIv) {
             std::copy(workBlock_.begin(), workBlock_.end(), output.begin());
             count = kBlock;

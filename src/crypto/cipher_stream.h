@@ -34,13 +34,12 @@ struct CipherParams {
     bool noPadding = false;  // the final call neither pads nor strips; a partial last block is
                              // dropped, so feed whole blocks
     bool writeIv = true;     // encryption writes the IV in front of the output
-    // Draw the IV from the system source, falling back to RandomBytes when that fails.
-    bool useSystemRandom = true;
-    std::optional<IvBlock> explicitIv;  // use this IV instead of drawing one
+    // Use this IV instead of drawing one from the system's cryptographic source.
+    std::optional<IvBlock> explicitIv;
 };
 
 // What a stream created without parameters uses: CBC, KeyBits(), padding, IV written, IV from the
-// system source.
+// system's cryptographic source.
 CipherParams DefaultCipherParams();
 
 // One stream; create it with CreateCipherStream. Not copyable.
@@ -55,7 +54,6 @@ class CipherStream {
     std::int64_t Update(std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                         bool final);
     bool StartEngine(std::span<std::uint8_t> output, std::int64_t& count);
-    void DrawIv();
 
     friend std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t>, int,
                                                             const CipherParams&);
@@ -75,7 +73,9 @@ class CipherStream {
 
 // Copies the first keyBits / 8 bytes of key (the caller may wipe its key right after). Returns
 // nullptr when the direction is not kEncrypt or kDecrypt, the mode not CBC or ECB, the key size
-// not 128, 192 or 256, or key holds fewer bytes than the key size needs.
+// not 128, 192 or 256, or key holds fewer bytes than the key size needs. A CBC encryption without
+// an explicit IV draws its IV here, from the system's cryptographic source only: when that source
+// fails the result is nullptr, so that a container with a guessable IV is never begun.
 std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key, int direction,
                                                  const CipherParams& params);
 std::unique_ptr<CipherStream> CreateCipherStream(std::span<const std::uint8_t> key, int direction);

@@ -38,9 +38,13 @@ RandomState& ProcessRandom() {
     return state;
 }
 
+// Opened when first asked for, so that no caller draws from a source that start-up forgot.
 SystemRandomSource& ProcessSystemRandom() {
-    static SystemRandomSource source;
-    return source;
+    static struct Opened {
+        Opened() { source.Open(); }
+        SystemRandomSource source;
+    } opened;
+    return opened.source;
 }
 
 }  // namespace

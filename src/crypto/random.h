@@ -1,10 +1,10 @@
 // The program's two sources of random bytes.
 //
 // RandomBytes is a fast lagged generator (two tables of 17 words with rotations). It is NOT
-// cryptographically strong: its whole state follows from a 32-bit seed. IVs come from the system
-// source; the generator is only their fallback when that fails.
+// cryptographically strong: its whole state follows from a 32-bit seed, so it never makes an IV
+// or a key; it only varies names of temporary files when the system source fails.
 //
-// SystemRandomBytes is the operating system's cryptographic source, opened once at start-up.
+// SystemRandomBytes is the operating system's cryptographic source, opened when first used.
 //
 // Both process-wide states are unlocked: draw from one thread at a time.
 #pragma once

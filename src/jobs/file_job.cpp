@@ -42,6 +42,7 @@ class Job {
             return Fail();
         }
         output_.emplace(fileSystem_, outputPath);
+        output_->SetZoneMark(fileSystem_.ReadZoneMark(inputPath));
         const std::int64_t total = input->Size();
         if (!output_->Create() || total < 0) {
             return Fail();
@@ -64,7 +65,9 @@ class Job {
             return Fail();
         }
         input->Close();
-        if (!output_->Commit()) {
+        const bool committed = output_->Commit();
+        keptOldFile_ = output_->keptOldFile();
+        if (!committed) {
             return Fail();
         }
         Report(total, total);
@@ -79,6 +82,8 @@ class Job {
         return 0;
     }
 
+    const std::u16string& keptOldFile() const { return keptOldFile_; }
+
   private:
     void Report(std::int64_t done, std::int64_t total) {
         if (callback_) {
@@ -89,22 +94,36 @@ class Job {
     const ProgressCallbackFunction& callback_;
     FileSystem& fileSystem_;
     std::optional<OutputFile> output_;
+    std::u16string keptOldFile_;
 };
 
 }  // namespace
+
+FileJobOutcome RunFileJobWithOutcome(std::span<const std::uint8_t> key, int direction,
+                                     std::u16string_view inputPath, std::u16string_view outputPath,
+                                     const ProgressCallbackFunction& callback,
+                                     std::int64_t chunkSize,
+                                     const std::optional<CipherParams>& params,
+                                     FileSystem& fileSystem) {
+    Job job(callback, fileSystem);
+    int result = 0;
+    try {
+        result = job.Run(key, direction, inputPath, outputPath,
+                         chunkSize < 1 ? DefaultChunkSize : chunkSize, params);
+    } catch (const std::bad_alloc&) {
+        // A chunk size larger than memory allows.
+        result = job.Fail();
+    }
+    return {result, job.keptOldFile()};
+}
 
 int RunFileJob(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,
                std::u16string_view outputPath, const ProgressCallbackFunction& callback,
                std::int64_t chunkSize, const std::optional<CipherParams>& params,
                FileSystem& fileSystem) {
-    Job job(callback, fileSystem);
-    try {
-        return job.Run(key, direction, inputPath, outputPath,
-                       chunkSize < 1 ? DefaultChunkSize : chunkSize, params);
-    } catch (const std::bad_alloc&) {
-        // A chunk size larger than memory allows.
-        return job.Fail();
-    }
+    return RunFileJobWithOutcome(key, direction, inputPath, outputPath, callback, chunkSize, params,
+                                 fileSystem)
+        .result;
 }
 
 }  // namespace vexmora

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "crypto/cipher_stream.h"
@@ -30,18 +31,36 @@ using ProgressCallbackFunction = std::function<int(std::int64_t done, std::int64
 //
 // Returns 1 when the whole input went through and the output is in place, 0 after a failure or a
 // cancel. The output is written to a temporary file beside it, flushed to the disk and moved over
-// outputPath only at the end (see PutInPlace: a file it replaces goes to the Recycle Bin), so a
-// failure or cancel never leaves a partial output and never touches an existing file at
-// outputPath. Failures: the stream cannot be created; the input cannot be opened, is not a
-// regular file (a pipe, FIFO, console or device) or changed its size during the job; the output
-// is not a place for a file (MayWriteTo) or names the input, or that cannot be told; the
-// temporary file cannot be created, written or flushed; the move fails; or decryption finds bad
-// padding or a torn container (a wrong password or damaged data). Failures before the first
+// outputPath only at the end (see PutInPlace: a file it replaces goes to the Recycle Bin or stays
+// beside it under a visible name), so a failure or cancel never leaves a partial output and never
+// touches an existing file at outputPath. The output carries the input's mark of the web
+// (Zone.Identifier), if it has one. Failures: the stream cannot be created (for encryption also:
+// the system's random source gives no IV); the input cannot be opened, is not a regular file (a
+// pipe, FIFO, console or device) or changed its size during the job; the output is not a place
+// for a file or cannot be replaced now (MayWriteTo) or names the input, or that cannot be told; the
+// temporary file cannot be created, written, flushed or marked; the move fails; or decryption finds
+// bad padding or a torn container (a wrong password or damaged data). Failures before the first
 // chunk report only (-1, -1). chunkSize below 1 selects DefaultChunkSize; params absent selects
 // the stream defaults.
 int RunFileJob(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,
                std::u16string_view outputPath, const ProgressCallbackFunction& callback,
                std::int64_t chunkSize = 0, const std::optional<CipherParams>& params = std::nullopt,
                FileSystem& fileSystem = RealFileSystem());
+
+struct FileJobOutcome {
+    int result = 0;  // as RunFileJob
+    // The file the output replaced, where it stays beside the output under a visible name
+    // because the Recycle Bin did not surely take it (PutInPlace); the user should learn of it.
+    // Empty when nothing stays.
+    std::u16string keptOldFile;
+};
+
+// RunFileJob, telling also where a replaced file was kept.
+FileJobOutcome RunFileJobWithOutcome(std::span<const std::uint8_t> key, int direction,
+                                     std::u16string_view inputPath, std::u16string_view outputPath,
+                                     const ProgressCallbackFunction& callback,
+                                     std::int64_t chunkSize = 0,
+                                     const std::optional<CipherParams>& params = std::nullopt,
+                                     FileSystem& fileSystem = RealFileSystem());
 
 }  // namespace vexmora

@@ -1,34 +1,130 @@
 #include "jobs/output_file.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "jobs/temporary_path.h"
 
 namespace vexmora {
+namespace {
+
+// The local time in the form KeptNameFor shows it. Names cannot hold ':', hence the dashes.
+std::u16string ReplacementStamp() {
+    const std::time_t now = std::time(nullptr);
+    // Only the thread that puts files in place asks, so localtime's shared buffer is safe here.
+    const std::tm* local = std::localtime(&now);
+    char text[32] = "";
+    if (local == nullptr || std::strftime(text, sizeof text, "%Y-%m-%d %H-%M-%S", local) == 0) {
+        return u"unknown time";
+    }
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+// Moves the old file, now at `name`, to a visible name beside destination that no file has yet.
+// Returns the name it ends up with: name itself when no visible name could be taken.
+std::u16string KeepVisible(FileSystem& fileSystem, std::u16string_view name,
+                           std::u16string_view destination) {
+    const std::u16string stamp = ReplacementStamp();
+    constexpr int kAttempts = 20;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        std::u16string kept = KeptNameFor(destination, stamp, attempt);
+        if (fileSystem.MoveNew(name, kept)) {
+            return kept;
+        }
+        if (!fileSystem.Exists(kept)) {
+            break;  // not a clash: another name would fail the same way
+        }
+    }
+    return std::u16string(name);
+}
+
+// Deletes a name of ours. A failed delete is tried again through a handle, so that a scanner
+// that holds the file for a moment leaves nothing of ours behind.
+bool RemoveOurs(FileSystem& fileSystem, std::u16string_view path) {
+    return fileSystem.Remove(path) || fileSystem.RemoveThroughHandle(path);
+}
+
+}  // namespace
 
 bool MayWriteTo(FileSystem& fileSystem, std::u16string_view destination) {
     const PathKind kind = fileSystem.KindOf(destination);
-    return kind == PathKind::Missing || kind == PathKind::RegularFile;
+    return kind == PathKind::Missing ||
+           (kind == PathKind::RegularFile && fileSystem.CanReplace(destination));
 }
 
-bool PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
-                std::u16string_view destination) {
+std::u16string KeptNameFor(std::u16string_view destination, std::u16string_view stamp,
+                           int attempt) {
+    const std::size_t separator = destination.find_last_of(u"\\/:");
+    const std::size_t nameStart = separator == std::u16string_view::npos ? 0 : separator + 1;
+    std::size_t dot = destination.rfind(u'.');
+    if (dot == std::u16string_view::npos || dot <= nameStart) {
+        dot = destination.size();  // no extension: a leading dot starts the name, not one
+    }
+    std::u16string note = u" (replaced " + std::u16string(stamp);
+    if (attempt > 1) {
+        note += u", ";
+        for (const char c : std::to_string(attempt)) {
+            note += static_cast<char16_t>(c);
+        }
+    }
+    note += u')';
+    // A name holds at most 255 characters: a long one gives up the end of its stem, never a half
+    // of a surrogate pair.
+    constexpr std::size_t kLongestName = 255;
+    std::size_t stemEnd = dot;
+    const std::size_t length = destination.size() - nameStart + note.size();
+    if (length > kLongestName && dot > nameStart + 1) {
+        stemEnd = dot - std::min(dot - nameStart - 1, length - kLongestName);
+        if (stemEnd > nameStart && destination[stemEnd - 1] >= 0xD800 &&
+            destination[stemEnd - 1] <= 0xDBFF) {
+            --stemEnd;
+        }
+    }
+    return std::u16string(destination.substr(0, stemEnd)) + note +
+           std::u16string(destination.substr(dot));
+}
+
+Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
+                     std::u16string_view destination) {
     if (fileSystem.KindOf(destination) != PathKind::RegularFile) {
-        return fileSystem.ReplaceFile(temporary, destination);
+        return {fileSystem.ReplaceFile(temporary, destination), {}};
     }
     fileSystem.CopyAttributes(destination, temporary);
     const std::u16string secondName = TemporaryPathBeside(destination);
     if (!fileSystem.Link(destination, secondName)) {
-        // A volume without hard links (FAT, many network shares) has no bin either.
-        return fileSystem.ReplaceFile(temporary, destination);
+        // Without a second name nothing can tell whether the bin holds the file (and a volume
+        // without hard links has no bin either): the old file steps aside, visibly.
+        const std::u16string kept = KeepVisible(fileSystem, destination, destination);
+        if (kept == destination) {
+            return {};  // it cannot step aside: nothing is replaced
+        }
+        if (fileSystem.ReplaceFile(temporary, destination)) {
+            return {true, kept};
+        }
+        return fileSystem.ReplaceFile(kept, destination) ? Placement{} : Placement{false, kept};
     }
-    // Whatever the bin does, the old file keeps its second name until the new one is in place.
+    // The shell's answer does not say whether the bin holds the file: a bin that deletes for
+    // good reports success too. The second name's link count does: the file still has as many
+    // names only when its first one lives on in the bin.
+    const int links = fileSystem.LinkCount(secondName);
     fileSystem.MoveToRecycleBin(destination);
-    const bool placed = fileSystem.ReplaceFile(temporary, destination);
-    if (!placed && fileSystem.KindOf(destination) == PathKind::Missing) {
-        fileSystem.ReplaceFile(secondName, destination);
-        return false;
+    const bool refused = fileSystem.Exists(destination);
+    const bool inBin = !refused && links > 1 && fileSystem.LinkCount(secondName) == links;
+
+    Placement placement;
+    placement.placed = fileSystem.ReplaceFile(temporary, destination);
+    if (!placement.placed && !refused) {
+        if (fileSystem.ReplaceFile(secondName, destination)) {
+            return placement;  // the old file is back where it was
+        }
+    } else if (inBin || !placement.placed) {
+        // The old file is in the bin, or still at destination: the second name is a spare.
+        if (RemoveOurs(fileSystem, secondName)) {
+            return placement;
+        }
     }
-    fileSystem.Remove(secondName);
-    return placed;
+    placement.keptOldFile = KeepVisible(fileSystem, secondName, destination);
+    return placement;
 }
 
 OutputFile::OutputFile(FileSystem& fileSystem, std::u16string_view destination)
@@ -50,7 +146,15 @@ bool OutputFile::Create() {
 bool OutputFile::Commit() {
     const bool flushed = file_->Flush();
     const bool closed = file_->Close();
-    if (!flushed || !closed || !PutInPlace(fileSystem_, temporary_, destination_)) {
+    // The mark goes on before the move, so that the file never stands at its place without it.
+    const bool marked = zoneMark_.empty() || fileSystem_.WriteZoneMark(temporary_, zoneMark_);
+    if (!flushed || !closed || !marked) {
+        Discard();
+        return false;
+    }
+    const Placement placement = PutInPlace(fileSystem_, temporary_, destination_);
+    keptOldFile_ = placement.keptOldFile;
+    if (!placement.placed) {
         Discard();
         return false;
     }
@@ -61,7 +165,7 @@ bool OutputFile::Commit() {
 void OutputFile::Discard() {
     if (file_ != nullptr) {
         file_->Close();
-        fileSystem_.Remove(temporary_);
+        RemoveOurs(fileSystem_, temporary_);
         file_ = nullptr;
     }
 }

@@ -1,29 +1,50 @@
 // Writing a file so that nothing is lost: the new content goes to a temporary file beside the
 // destination and takes its place only when complete and on the disk; a file it replaces goes
-// to the Recycle Bin.
+// to the Recycle Bin, or stays beside it under a visible name.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 
 namespace vexmora {
 
-// Whether a new file may be put at destination: it names nothing yet or a regular file. Folders,
-// devices (NUL, CON, COM1, ... in any folder, with any extension), pipes, FIFOs and paths that
-// cannot be told are refused.
+// Whether a new file may be put at destination: it names nothing yet, or a regular file that can
+// be replaced now (FileSystem::CanReplace: not read-only, not held open without delete sharing,
+// writable). Folders, devices (NUL, CON, COM1, ... in any folder, with any extension), pipes,
+// FIFOs and paths that cannot be told are refused.
 bool MayWriteTo(FileSystem& fileSystem, std::u16string_view destination);
 
+// The visible name a replaced file keeps beside its successor: "notes.txt" gives
+// "notes (replaced 2026-12-07 20-15-03).txt" (the local time of the replacement), the extension
+// kept last so that the file still opens with its program; attempt 2 and on add ", 2", ", 3", ...
+// inside the brackets. A name without an extension ("README", ".profile") gets the bracket at its
+// end. A name that would pass 255 characters loses the end of its stem.
+std::u16string KeptNameFor(std::u16string_view destination, std::u16string_view stamp,
+                           int attempt = 1);
+
+struct Placement {
+    bool placed = false;  // the new file is at the destination
+    // Where the replaced file stays beside it, when the Recycle Bin did not (surely) take it;
+    // empty when nothing was replaced or the bin holds it.
+    std::u16string keptOldFile;
+};
+
 // Puts the finished file `temporary` (in the same folder) at destination. An existing file there
-// first lends the new one its attributes and security settings, then goes to the Recycle Bin
-// right before the new file takes its place. The bin is only tried while the old file has a
-// second name, so that a bin that deletes for good, fails or is missing never loses it: the
-// replacement then goes ahead as a plain move. True when the new file is in place; on false the
-// old file is at destination again (or, if even that fails, under a "~vx....tmp" name beside it).
-bool PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
-                std::u16string_view destination);
+// first lends the new one its attributes and security settings. It then gets a second name and
+// goes to the Recycle Bin right before the new file takes its place; the second name is removed
+// only when the bin surely holds the file (the second name's link count is what it was before,
+// so the file still has its other name, in the bin). Otherwise (a bin that refuses, deletes for
+// good, or is missing) the second name becomes the visible KeptNameFor name. On a volume without
+// hard links the bin cannot be checked and is not tried: the old file moves to its visible name
+// first. On a failed placement the old file is at destination again, or, if even that fails,
+// under keptOldFile.
+Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
+                     std::u16string_view destination);
 
 // One output on its way to its destination. Discarded (the temporary file deleted) when
 // destroyed before Commit succeeded.
@@ -39,16 +60,23 @@ class OutputFile {
     bool Create();
     // The temporary file; only between a successful Create and Commit or Discard.
     File& file() { return *file_; }
-    // Flushes the file to the disk, closes it and puts it in place (PutInPlace). False on any
-    // failure, and the temporary file is gone.
+    // The mark of the web (FileSystem::ReadZoneMark) that the output gets on Commit; none when
+    // empty.
+    void SetZoneMark(std::vector<std::uint8_t> mark) { zoneMark_ = std::move(mark); }
+    // Flushes the file to the disk, closes it, gives it the zone mark and puts it in place
+    // (PutInPlace). False on any failure, and the temporary file is gone.
     bool Commit();
     void Discard();
+    // See Placement::keptOldFile; set by Commit, also when it failed.
+    const std::u16string& keptOldFile() const { return keptOldFile_; }
 
   private:
     FileSystem& fileSystem_;
     std::u16string destination_;
     std::u16string temporary_;
     std::unique_ptr<File> file_;
+    std::vector<std::uint8_t> zoneMark_;
+    std::u16string keptOldFile_;
 };
 
 }  // namespace vexmora

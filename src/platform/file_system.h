@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexmora {
 
@@ -62,6 +63,11 @@ class FileSystem {
     virtual std::unique_ptr<File> CreateNew(std::u16string_view path) = 0;
     // Deletes a file. False when it could not be deleted.
     virtual bool Remove(std::u16string_view path) = 0;
+    // The second try for a file that Remove could not delete: through a handle opened with delete
+    // access and marked delete-on-close, tried again for a moment while another program (a virus
+    // scanner, an indexer) holds the file. True when the name is gone or will be once the last
+    // handle closes.
+    virtual bool RemoveThroughHandle(std::u16string_view path) = 0;
     // Moves `from` to `to` in the same folder, replacing a file that exists there, in one step
     // where the system allows, and durably (write-through; on POSIX the folder is synced too).
     // False (and nothing changed) on failure.
@@ -71,14 +77,30 @@ class FileSystem {
     // group on POSIX (never more open than `from`), attributes and access list on Windows.
     // False when nothing could be copied; `to` is then as it was.
     virtual bool CopyAttributes(std::u16string_view from, std::u16string_view to) = 0;
+    // Renames `from` to `to` in the same folder, durably, but never over a file: false (and
+    // nothing changed) when `to` exists or the move fails.
+    virtual bool MoveNew(std::u16string_view from, std::u16string_view to) = 0;
     // Makes `link` a second name of the existing file `existing` (a hard link). False when the
     // volume cannot, or `link` exists.
     virtual bool Link(std::u16string_view existing, std::u16string_view link) = 0;
-    // Moves the file to the Recycle Bin, undo allowed, without any window. True only when it is
-    // in the bin now. On false the file may still be there, or be deleted for good (a volume
-    // without a bin): callers keep a second name of it first. Systems without a bin answer false
-    // and leave the file alone.
+    // How many names (hard links) the file has; -1 when it cannot be told.
+    virtual int LinkCount(std::u16string_view path) = 0;
+    // Whether the existing file at path could be replaced now: it is not read-only, may be
+    // written, and nobody holds it open without letting others delete it (on Windows, an open
+    // without FILE_SHARE_DELETE). False when that cannot be told.
+    virtual bool CanReplace(std::u16string_view path) = 0;
+    // Moves the file to the Recycle Bin, undo allowed, without any window and without the files
+    // the shell connects to it (page_files\ beside page.htm). The answer is only the shell's: it
+    // may delete for good and still report success (a file over the bin's size, a bin set to
+    // remove at once, a drive without a bin), so callers keep a second name of the file first and
+    // look whether it survived (LinkCount). Systems without a bin answer false and leave the
+    // file alone.
     virtual bool MoveToRecycleBin(std::u16string_view path) = 0;
+    // The mark of the web: the file's Zone.Identifier stream, which says where it came from.
+    // Empty when it has none, or the volume or system keeps no such streams (POSIX).
+    virtual std::vector<std::uint8_t> ReadZoneMark(std::u16string_view path) = 0;
+    // Gives the file that stream. False when it cannot be written.
+    virtual bool WriteZoneMark(std::u16string_view path, std::span<const std::uint8_t> mark) = 0;
     virtual PathKind KindOf(std::u16string_view path) = 0;
     // Whether something (file or folder) exists at the path.
     virtual bool Exists(std::u16string_view path) = 0;

@@ -1,8 +1,7 @@
 // The operating system's cryptographic random source.
 //
-// Open() acquires the source once; Fill() asks it for bytes. On Windows this is CryptoAPI
-// (CryptAcquireContextA with PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT, then
-// CryptGenRandom); on POSIX it is getrandom(2).
+// Open() checks once that the source answers; Fill() asks it for bytes. On Windows this is
+// BCryptGenRandom with BCRYPT_USE_SYSTEM_PREFERRED_RNG; on POSIX it is getrandom(2).
 #pragma once
 
 #include <cstdint>
@@ -18,7 +17,7 @@ class SystemRandomSource {
     SystemRandomSource(const SystemRandomSource&) = delete;
     SystemRandomSource& operator=(const SystemRandomSource&) = delete;
 
-    // Acquires the source if it is not open yet. Returns whether it is open now.
+    // Checks the source if it is not open yet. Returns whether it is open now.
     bool Open();
     // Releases the source; Fill() fails until the next Open().
     void Close();

@@ -121,8 +121,14 @@ void MainWindow::Save() {
             return;
         }
     }
-    if (SaveTextFile(path, toolkit_.ControlText(controls_.textEditor)) != 1) {
+    std::u16string kept;
+    if (SaveTextFile(path, toolkit_.ControlText(controls_.textEditor), RealFileSystem(), &kept) !=
+        1) {
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kSaveFailed, kMessageBoxOk);
+    }
+    if (!kept.empty()) {
+        toolkit_.ShowMessageBox(texts::kInfoCaption, std::u16string(texts::kKeptOldFile) + kept,
+                                kMessageBoxOk);
     }
 }
 

@@ -110,13 +110,18 @@ std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem) {
     return IsUtf8(bytes) ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
 }
 
-int SaveTextFile(std::u16string_view path, std::u16string_view text, FileSystem& fileSystem) {
+int SaveTextFile(std::u16string_view path, std::u16string_view text, FileSystem& fileSystem,
+                 std::u16string* keptOldFile) {
     OutputFile output(fileSystem, path);
     if (!MayWriteTo(fileSystem, path) || !output.Create() ||
         !output.file().WriteAll(Utf16ToUtf8(text))) {
         return 0;
     }
-    return output.Commit() ? 1 : 0;
+    const bool committed = output.Commit();
+    if (keptOldFile != nullptr) {
+        *keptOldFile = output.keptOldFile();
+    }
+    return committed ? 1 : 0;
 }
 
 }  // namespace vexmora

@@ -23,9 +23,10 @@ std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem = R
 // Writes the text's UTF-8 bytes to the file, replacing it. Returns 1 when the whole text is in
 // place, 0 otherwise; the text goes to a temporary file beside the path first and is flushed to
 // the disk, so a failed save leaves an existing file as it was, and a replaced file goes to the
-// Recycle Bin (see PutInPlace). A path that is no place for a file (a folder, a device such as
-// NUL) fails at once.
+// Recycle Bin or stays beside it under a visible name (see PutInPlace), which keptOldFile, when
+// given, receives (empty when nothing stays). A path that is no place for a file (a folder, a
+// device such as NUL, a read-only or busy file) fails at once.
 int SaveTextFile(std::u16string_view path, std::u16string_view text,
-                 FileSystem& fileSystem = RealFileSystem());
+                 FileSystem& fileSystem = RealFileSystem(), std::u16string* keptOldFile = nullptr);
 
 }  // namespace vexmora

@@ -40,6 +40,12 @@ inline constexpr std::u16string_view kOverwriteQuestion =
     u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "
     u"\u00fcberschreiben?";
 
+// Shown, under kInfoCaption and followed by the file's path, after a job from the window replaced
+// a file that the Recycle Bin did not take: the old file stays beside the new one.
+inline constexpr std::u16string_view kKeptOldFile =
+    u"Die ersetzte Datei konnte nicht in den Papierkorb verschoben werden. Sie wurde "
+    u"aufbewahrt unter:\n";
+
 // The file dialogs' patterns: "label|mask|label|mask...".
 inline constexpr std::u16string_view kTextPattern = u"Text (*.txt)|*.txt|Alle Dateien (*.*)|*.*";
 inline constexpr std::u16string_view kAllFilesPattern = u"Alle Dateien (*.*)|*.*";

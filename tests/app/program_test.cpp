@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "crypto/direction.h"
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
@@ -45,6 +46,35 @@ TEST_F(ProgramTest, FailedJobShowsTheErrorAndExitsWithOne) {
     ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
     EXPECT_EQ(toolkit.messageBoxes()[0].text, u"Encode/Decode Error!");
     EXPECT_TRUE(dir.List().empty());
+}
+
+TEST_F(ProgramTest, AKeptOldFileIsNamedOnlyToTheWindowsJobs) {
+    dir.Write("in", test::TestData(100));
+    for (const bool fromWindow : {false, true}) {
+        SCOPED_TRACE(fromWindow ? "from the window" : "from a script");
+        ScriptedToolkit t;
+        dir.Write("out", test::Bytes("old"));
+        EXPECT_EQ(RunCommandLineJob(t, u"pw", kEncrypt, dir.U16("in"), dir.U16("out"), fromWindow),
+                  kExitSuccess);
+        std::vector<std::string> keptNames;
+        for (const std::string& name : dir.List()) {
+            if (name.rfind("out (replaced ", 0) == 0) {
+                keptNames.push_back(name);
+                std::filesystem::remove(dir.Path(name));
+            }
+        }
+#ifndef _WIN32
+        // No bin here: every replaced file stays.
+        ASSERT_EQ(keptNames.size(), 1u);
+#endif
+        ASSERT_EQ(t.messageBoxes().size(), fromWindow ? keptNames.size() : 0u);
+        if (!t.messageBoxes().empty()) {
+            EXPECT_EQ(t.messageBoxes()[0].caption, u"Info");
+            const std::u16string& text = t.messageBoxes()[0].text;
+            EXPECT_EQ(text.substr(text.size() - keptNames[0].size()),
+                      std::u16string(keptNames[0].begin(), keptNames[0].end()));
+        }
+    }
 }
 
 TEST_F(ProgramTest, WrongPasswordFailsAndLeavesNoOutput) {

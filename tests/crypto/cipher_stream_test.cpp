@@ -208,18 +208,30 @@ TEST(CipherStream, DefaultIvsComeFromTheSystemSourceAndDiffer) {
     EXPECT_EQ(Stream(kDecrypt, second, {}, DefaultCipherParams()).output, plain);
 }
 
-TEST(CipherStream, IvFallsBackToTheGeneratorWhenTheSystemSourceFails) {
+TEST(CipherStream, WithoutTheSystemSourceNoIvIsDrawnAtAll) {
+    const Bytes container = Encrypt(test::TestData(5), DefaultCipherParams());
     CloseSystemRandom();
-    RandomBytes({});
-    SeedRandom(4243);
-    RandomState model;
-    model.seeded = true;
-    SeedRandom(model, 4243);
-    Bytes generatorIv(16);
-    RandomBytes(model, generatorIv);
-    const Bytes container = Stream(kEncrypt, test::TestData(5), {}, DefaultCipherParams()).output;
-    OpenSystemRandom();
-    EXPECT_EQ(Bytes(container.begin(), container.begin() + 16), generatorIv);
+    CipherParams ecb = DefaultCipherParams();
+    ecb.chainingMode = kChainingEcb;
+    struct Row {
+        const char* what;
+        int direction;
+        CipherParams params;
+        bool created;
+    };
+    const std::vector<Row> rows = {
+        {"CBC encryption with a drawn IV", kEncrypt, DefaultCipherParams(), false},
+        {"CBC encryption with a given IV", kEncrypt, WithIv(), true},
+        {"ECB needs no IV", kEncrypt, ecb, true},
+        {"decryption reads its IV", kDecrypt, DefaultCipherParams(), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(CreateCipherStream(kKey, row.direction, row.params) != nullptr, row.created);
+    }
+    EXPECT_EQ(Stream(kDecrypt, container, {}, DefaultCipherParams()).output, test::TestData(5));
+    ASSERT_TRUE(OpenSystemRandom());
+    EXPECT_NE(CreateCipherStream(kKey, kEncrypt, DefaultCipherParams()), nullptr);
 }
 
 TEST(CipherStream, OtherParameters) {

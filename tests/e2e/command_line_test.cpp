@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/host_files.h"
+#include "driver/unique_handle.h"
 #include "e2e_test_support.h"
 
 namespace vexmora::e2e {
@@ -12,6 +13,20 @@ namespace {
 
 class CommandLineTest : public ProgramTest {
   protected:
+    // The name of the one file in the listing that keeps a replaced `stem...`: "stem (replaced
+    // <date> <time>)" and the extension.
+    static std::wstring KeptName(const FolderListing& listing, const std::wstring& stem) {
+        std::wstring kept;
+        for (const auto& [name, entry] : listing) {
+            if (name.rfind(stem + L" (replaced ", 0) == 0) {
+                EXPECT_TRUE(kept.empty()) << "two kept files";
+                kept = name;
+            }
+        }
+        EXPECT_FALSE(kept.empty()) << "no kept file";
+        return kept;
+    }
+
     void SetUp() override {
         original_ = PatternBytes(1000, 7);
         WriteBytes(At(L"in.txt"), original_);
@@ -229,8 +244,50 @@ TEST_F(CommandLineTest, LongFileNamesAndPathsOfMoreThan300Characters) {
     WriteBytes(deep, PatternBytes(10, 1));  // replaced by the decryption below
     ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"D", deep + L".vx", L"pw"}))));
     EXPECT_EQ(ReadBytes(deep), original_);
-    EXPECT_EQ(TakeRecycled(deep), std::vector<Bytes>{PatternBytes(10, 1)});
-    EXPECT_EQ(ListFolder(inner).size(), 2u) << "a stray file was left behind";
+    // Windows' shell takes no path of MAX_PATH or more, and may delete what it cannot name for
+    // good (SHFileOperationW): such a path is not given to it, and the old file stays, visibly.
+    EXPECT_TRUE(TakeRecycled(deep).empty());
+    const FolderListing listing = ListFolder(inner);
+    EXPECT_EQ(listing.size(), 3u) << "a stray file was left behind";
+    EXPECT_EQ(ReadBytes(inner + L"\\" + KeptName(listing, std::wstring(100, L'c'))),
+              PatternBytes(10, 1));
+}
+
+TEST_F(CommandLineTest, WithTheBinUnusableTheOldOutputStaysUnderAVisibleName) {
+    const Bytes older = PatternBytes(5000, 3);
+    WriteBytes(At(L"out.bin"), older);
+    {
+        UnusableTrash trash;
+        ASSERT_TRUE(trash.Active());
+        ASSERT_TRUE(
+            JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), At(L"out.bin"), L"pw"}))));
+    }
+    EXPECT_EQ(FileSize(At(L"out.bin")), ContainerSize(original_.size()));
+    const FolderListing listing = ListFolder(Folder());
+    EXPECT_EQ(listing.size(), 3u) << "a stray file was left behind";
+    const std::wstring kept = KeptName(listing, L"out");
+    EXPECT_EQ(kept.substr(kept.size() - 5), L").bin");
+    EXPECT_EQ(ReadBytes(At(kept)), older);
+}
+
+TEST_F(CommandLineTest, DestinationsThatCannotBeReplacedAreRefusedBeforeAnyWork) {
+    const Bytes older = PatternBytes(500, 3);
+    WriteBytes(At(L"read-only.bin"), older);
+    ASSERT_TRUE(SetFileAttributesW(At(L"read-only.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    WriteBytes(At(L"busy.bin"), older);
+    // Held as an office program holds an open document: without FILE_SHARE_DELETE.
+    const UniqueHandle busy(CreateFileW(At(L"busy.bin").c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(busy.Valid());
+    const FolderListing before = ListFolder(Folder());
+    for (const wchar_t* name : {L"read-only.bin", L"busy.bin"}) {
+        SCOPED_TRACE(Narrow(name));
+        EXPECT_TRUE(
+            JobFailedWithErrorBox(Run(QuotedParameters({L"E", At(L"in.txt"), At(name), L"pw"}))));
+        EXPECT_EQ(ListFolder(Folder()), before);
+    }
+    SetFileAttributesW(At(L"read-only.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #endif
 
 #include "crypto/key_derivation.h"
+#include "crypto/random.h"
 #include "faulty_file_system.h"
 #include "jobs/temporary_path.h"
 #include "temp_dir.h"
@@ -41,12 +42,16 @@ class FileJobTest : public ::testing::Test {
             calls.emplace_back(done, total);
             return answer ? answer(static_cast<int>(calls.size())) : 0;
         };
-        return RunFileJob(key.span(), direction, dir.U16(in), dir.U16(out), callback, chunkSize,
-                          params, fileSystem);
+        const FileJobOutcome outcome =
+            RunFileJobWithOutcome(key.span(), direction, dir.U16(in), dir.U16(out), callback,
+                                  chunkSize, params, fileSystem);
+        kept = outcome.keptOldFile;
+        return outcome.result;
     }
 
     test::TempDir dir;
     Calls calls;
+    std::u16string kept;  // FileJobOutcome::keptOldFile of the last Run
 };
 
 TEST_F(FileJobTest, CallbackSequencesAndOutputSizes) {
@@ -62,6 +67,7 @@ TEST_F(FileJobTest, CallbackSequencesAndOutputSizes) {
         {kMiB16, {{0, kMiB16}, {kMiB16, kMiB16}}},
         {s, {{0, s}, {kMiB16, s}, {s, s}}},
     };
+    std::size_t replaced = 0;  // the outputs of the rows before
     for (const Row& row : rows) {
         const Bytes plain = test::TestData(static_cast<std::size_t>(row.size));
         dir.Write("in", plain);
@@ -71,7 +77,9 @@ TEST_F(FileJobTest, CallbackSequencesAndOutputSizes) {
         EXPECT_EQ(static_cast<std::int64_t>(container.size()), 16 + 16 * (row.size / 16 + 1));
         ASSERT_EQ(Run(kDecrypt, "in.vx", "back"), 1) << row.size;
         EXPECT_EQ(dir.Read("back"), plain) << row.size;
-        EXPECT_EQ(dir.List(), (std::vector<std::string>{"back", "in", "in.vx"}));
+        EXPECT_EQ(test::WithoutKeptFiles(dir.List(), replaced),
+                  (std::vector<std::string>{"back", "in", "in.vx"}));
+        replaced += 2;
     }
 }
 
@@ -104,6 +112,54 @@ TEST_F(FileJobTest, MissingInputCreatesNothing) {
     EXPECT_EQ(Run(kEncrypt, "absent", "out"), 0);
     EXPECT_EQ(calls, (Calls{{-1, -1}}));
     EXPECT_TRUE(dir.List().empty());
+}
+
+TEST_F(FileJobTest, EncryptionWithoutTheSystemRandomSourceFailsBeforeAnyOutput) {
+    dir.Write("in", test::TestData(100));
+    dir.Write("out", test::Bytes("kept"));
+    FaultyFileSystem disk;
+    CloseSystemRandom();
+    const int result = Run(kEncrypt, "in", "out", 0, nullptr, disk);
+    ASSERT_TRUE(OpenSystemRandom());
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(calls, (Calls{{-1, -1}}));
+    EXPECT_TRUE(disk.created.empty());
+    EXPECT_EQ(dir.Read("out"), test::Bytes("kept"));
+}
+
+TEST_F(FileJobTest, TheMarkOfTheWebTravelsWithTheOutput) {
+    // On Windows the Zone.Identifier stream; the fake keeps it beside its file.
+    const Bytes mark = test::Bytes("[ZoneTransfer]\r\nZoneId=3\r\n");
+    FaultyFileSystem disk;
+    dir.Write("in", test::TestData(100));
+    struct Row {
+        const char* what;
+        int direction;
+        std::string from;
+        std::string to;
+        bool marked;
+        bool failWrite;
+        int result;
+    };
+    const std::vector<Row> rows = {
+        {"encrypting a downloaded file", kEncrypt, "in", "in.vx", true, false, 1},
+        {"decrypting a downloaded container", kDecrypt, "in.vx", "back", true, false, 1},
+        {"a file without a mark", kEncrypt, "in", "plain.vx", false, false, 1},
+        {"a mark that cannot be written fails the job", kEncrypt, "in", "lost.vx", true, true, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        disk.zoneMarks.clear();
+        if (row.marked) {
+            disk.zoneMarks[dir.U16(row.from)] = mark;
+        }
+        disk.failWriteZoneMark = row.failWrite;
+        EXPECT_EQ(Run(row.direction, row.from, row.to, 0, nullptr, disk), row.result);
+        EXPECT_EQ(disk.ReadZoneMark(dir.U16(row.to)),
+                  row.result == 1 && row.marked ? mark : Bytes());
+    }
+    EXPECT_EQ(dir.Read("back"), test::TestData(100));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"back", "in", "in.vx", "plain.vx"}));
 }
 
 TEST_F(FileJobTest, UncreatableOutputFails) {
@@ -298,6 +354,19 @@ TEST_F(FileJobTest, OnlyRegularFilesAreReadAndOnlyFilesReplaced) {
         SCOPED_TRACE(std::filesystem::path(output).string());
         EXPECT_EQ(RunFileJob(key.span(), kEncrypt, dir.U16("in"), output, nullptr), 0);
     }
+    // A file that cannot be replaced now (read-only, held open without delete sharing) is
+    // refused before the temporary file exists.
+    FaultyFileSystem disk;
+    disk.canReplace = false;
+    EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 0);
+    EXPECT_TRUE(disk.created.empty());
+#ifdef _WIN32
+    std::filesystem::permissions(dir.Path("out"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(RunFileJob(key.span(), kEncrypt, dir.U16("in"), dir.U16("out"), nullptr), 0);
+    std::filesystem::permissions(dir.Path("out"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+#endif
     EXPECT_EQ(dir.Read("out"), test::Bytes("old"));
     EXPECT_EQ(dir.List(), before);
 }
@@ -354,7 +423,9 @@ TEST_F(FileJobTest, DestinationNamesOfTheLongestLegalLength) {
     ASSERT_EQ(Run(kDecrypt, almost, longest), 1);
     EXPECT_EQ(dir.Read(longest), test::TestData(100));
     ASSERT_EQ(Run(kEncrypt, "in", longest), 1);  // replacing one, too
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in", longest, almost}));
+    // Its path is too long for the shell, which is not asked: the old file stays visibly.
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 1, true),
+              (std::vector<std::string>{"in", longest, almost}));
 }
 
 TEST(TemporaryPath, ShortRandomNameInTheDestinationsFolder) {
@@ -437,32 +508,121 @@ TEST_F(FileJobReplaceTest, OldFileGoesToTheBinRightBeforeTheNewOneTakesItsPlace)
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"bin", "in", "out"}));
 }
 
-TEST_F(FileJobReplaceTest, BinThatFailsOrIsMissingNeverFailsTheJob) {
+TEST_F(FileJobReplaceTest, OldBytesSurviveEveryBinAndFailureAndWhatStaysIsAnnounced) {
     using Bin = FaultyFileSystem::Bin;
+    enum class Kept { Nothing, Visibly, UnderTheSecondName };
     struct Row {
         const char* what;
         Bin bin;
-        bool failLink;
+        bool failLink = false;
+        int replaceFailures = 0;  // 1: the new file's move; 2: also the old one's move back
+        int removeFailures = 0;   // deletes that fail before RemoveThroughHandle is tried
+        bool failRemoveThroughHandle = false;
+        bool failMoveNew = false;
+        int result = 1;
+        bool oldInBin = false;
+        Kept kept = Kept::Nothing;
     };
     const std::vector<Row> rows = {
-        {"no bin", Bin::Absent, false},
-        {"the bin refuses", Bin::Refuses, false},
-        {"a volume without a bin deletes for good", Bin::DeletesForGood, false},
-        {"no hard links: the bin is not tried", Bin::Works, true},
+        {.what = "the bin takes it", .bin = Bin::Works, .oldInBin = true},
+        {.what = "the bin refuses", .bin = Bin::Refuses, .kept = Kept::Visibly},
+        {.what = "the bin deletes for good and reports success",
+         .bin = Bin::DeletesForGood,
+         .kept = Kept::Visibly},
+        {.what = "no bin", .bin = Bin::Absent, .kept = Kept::Visibly},
+        {.what = "no hard links: the bin cannot be checked",
+         .bin = Bin::Works,
+         .failLink = true,
+         .kept = Kept::Visibly},
+        {.what = "the spare name's delete fails once",
+         .bin = Bin::Works,
+         .removeFailures = 1,
+         .oldInBin = true},
+        {.what = "the spare name cannot be deleted",
+         .bin = Bin::Works,
+         .removeFailures = 9,
+         .failRemoveThroughHandle = true,
+         .oldInBin = true,
+         .kept = Kept::Visibly},
+        {.what = "no visible name can be taken",
+         .bin = Bin::Refuses,
+         .failMoveNew = true,
+         .kept = Kept::UnderTheSecondName},
+        {.what = "deleted for good, the new file's move fails",
+         .bin = Bin::DeletesForGood,
+         .replaceFailures = 1,
+         .result = 0},
+        {.what = "refused, the new file's move fails",
+         .bin = Bin::Refuses,
+         .replaceFailures = 1,
+         .result = 0},
+        {.what = "no hard links, the new file's move fails",
+         .bin = Bin::Works,
+         .failLink = true,
+         .replaceFailures = 1,
+         .result = 0},
+        {.what = "refused, the move fails, the spare's and the temporary file's deletes fail once",
+         .bin = Bin::Refuses,
+         .replaceFailures = 1,
+         .removeFailures = 2,
+         .result = 0},
+        {.what = "deleted for good, the move and the move back fail",
+         .bin = Bin::DeletesForGood,
+         .replaceFailures = 2,
+         .result = 0,
+         .kept = Kept::Visibly},
     };
+    const Bytes container = [&] {
+        EXPECT_EQ(Run(kEncrypt, "in", "fresh"), 1);
+        return dir.Read("fresh");
+    }();
+    std::filesystem::remove(dir.Path("fresh"));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        for (const std::string& name : dir.List()) {
+            if (name != "in" && name != "bin") {
+                std::filesystem::remove_all(dir.Path(name));
+            }
+        }
+        std::filesystem::remove_all(dir.Path("bin/out"));
         dir.Write("out", old);
         disk.bin = row.bin;
         disk.failLink = row.failLink;
-        disk.log.clear();
-        ASSERT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk), 1);
-        EXPECT_EQ(dir.Read("out").size(), 16u + 112u);
-        ASSERT_EQ(Run(kDecrypt, "out", "back", 0, nullptr, disk), 1);
-        EXPECT_EQ(dir.Read("back"), plain);
-        EXPECT_TRUE(std::filesystem::is_empty(dir.Path("bin")));
-        EXPECT_EQ(dir.List(), (std::vector<std::string>{"back", "bin", "in", "out"}));
-        std::filesystem::remove(dir.Path("back"));
+        disk.replaceFailures = row.replaceFailures;
+        disk.removeFailures = row.removeFailures;
+        disk.failRemoveThroughHandle = row.failRemoveThroughHandle;
+        disk.failMoveNew = row.failMoveNew;
+        CipherParams params = DefaultCipherParams();
+        params.explicitIv = IvBlock{};
+        std::copy_n(container.begin(), 16, params.explicitIv->begin());
+        EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, disk, params), row.result);
+
+        const std::string keptName = std::filesystem::path(kept).filename().string();
+        std::vector<std::string> expected = {"bin", "in"};
+        if (!(row.result == 0 && row.replaceFailures == 2)) {
+            expected.push_back("out");
+            EXPECT_EQ(dir.Read("out"), row.result == 1 ? container : old);
+        }
+        switch (row.kept) {
+            case Kept::Nothing:
+                EXPECT_TRUE(kept.empty());
+                break;
+            case Kept::Visibly:
+                EXPECT_EQ(keptName.rfind("out (replaced ", 0), 0u) << keptName;
+                EXPECT_EQ(keptName.back(), ')');
+                break;
+            case Kept::UnderTheSecondName:
+                EXPECT_EQ(keptName.rfind("~vx", 0), 0u) << keptName;
+                break;
+        }
+        if (!kept.empty()) {
+            EXPECT_EQ(dir.Read(keptName), old);
+            expected.push_back(keptName);
+        }
+        // Nothing else of ours stays in the folder: the listing is exactly what was announced.
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dir.List(), expected);
+        EXPECT_EQ(std::filesystem::exists(dir.Path("bin/out")), row.oldInBin);
     }
 }
 

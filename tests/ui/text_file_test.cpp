@@ -61,7 +61,7 @@ TEST_F(TextFileTest, SavingReplacesAnExistingFile) {
     ASSERT_EQ(SaveTextFile(dir.U16("a.txt"), u""), 1);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("a.txt")));
     EXPECT_EQ(std::filesystem::file_size(dir.Path("a.txt")), 0u);
-    EXPECT_EQ(dir.List(), Names{"a.txt"});
+    EXPECT_EQ(test::WithoutKeptFiles(dir.List(), 2), Names{"a.txt"});
 }
 
 TEST_F(TextFileTest, LargeTextRoundTripsAcrossBufferBoundaries) {
@@ -249,7 +249,11 @@ TEST_F(TextFileTest, SaveOverTheFaultFreeWrapperWorks) {
     FaultyFileSystem disk;
     EXPECT_EQ(SaveTextFile(dir.U16("notes.txt"), u"new \u00e4", disk), 1);
     EXPECT_EQ(dir.Read("notes.txt"), (Bytes{'n', 'e', 'w', ' ', 0xC3, 0xA4}));
-    EXPECT_EQ(dir.List(), Names{"notes.txt"});
+    // The wrapper has no bin: the old file stays beside the new one.
+    const Names listing = dir.List();
+    ASSERT_EQ(listing.size(), 2u);
+    EXPECT_EQ(listing[1], "notes.txt");
+    EXPECT_EQ(dir.Read(listing[0]), test::Bytes("old"));
     EXPECT_EQ(LoadTextFile(dir.U16("notes.txt"), disk), u"new \u00e4");
 }
 

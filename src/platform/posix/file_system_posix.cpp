@@ -133,6 +133,39 @@ class PosixFileSystem final : public FileSystem {
         return ::unlink(NativePath(path).c_str()) == 0;
     }
 
+    bool RemoveThroughHandle(std::u16string_view path) override {
+        // POSIX has no sharing modes that block a delete: a second unlink is all there is.
+        const std::string native = NativePath(path);
+        return ::unlink(native.c_str()) == 0 || errno == ENOENT;
+    }
+
+    bool MoveNew(std::u16string_view from, std::u16string_view to) override {
+        const std::string target = NativePath(to);
+        if (::renameat2(AT_FDCWD, NativePath(from).c_str(), AT_FDCWD, target.c_str(),
+                        RENAME_NOREPLACE) != 0) {
+            return false;
+        }
+        SyncFolder(target);
+        return true;
+    }
+
+    int LinkCount(std::u16string_view path) override {
+        struct stat info {};
+        return ::lstat(NativePath(path).c_str(), &info) == 0 ? static_cast<int>(info.st_nlink) : -1;
+    }
+
+    bool CanReplace(std::u16string_view path) override {
+        const std::string native = NativePath(path);
+        return ::access(native.c_str(), W_OK) == 0 &&
+               ::access(FolderOfNative(native).c_str(), W_OK | X_OK) == 0;
+    }
+
+    std::vector<std::uint8_t> ReadZoneMark(std::u16string_view) override { return {}; }
+
+    bool WriteZoneMark(std::u16string_view, std::span<const std::uint8_t>) override {
+        return false;
+    }
+
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
         const std::string target = NativePath(to);
         if (std::rename(NativePath(from).c_str(), target.c_str()) != 0) {

@@ -134,6 +134,36 @@ class Win32FileSystem final : public FileSystem {
         return DeleteFileW(LongPath(path).c_str()) != 0;
     }
 
+    bool RemoveThroughHandle(std::u16string_view path) override {
+        return RemoveFileThroughHandle(path);
+    }
+
+    bool MoveNew(std::u16string_view from, std::u16string_view to) override {
+        return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_WRITE_THROUGH) !=
+               0;
+    }
+
+    int LinkCount(std::u16string_view path) override {
+        UniqueHandle handle(CreateFileW(
+            LongPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!handle.Valid() || !GetFileInformationByHandle(handle.Get(), &info)) {
+            return -1;
+        }
+        return static_cast<int>(info.nNumberOfLinks);
+    }
+
+    bool CanReplace(std::u16string_view path) override { return CanReplaceFile(path); }
+
+    std::vector<std::uint8_t> ReadZoneMark(std::u16string_view path) override {
+        return ReadZoneIdentifier(path);
+    }
+
+    bool WriteZoneMark(std::u16string_view path, std::span<const std::uint8_t> mark) override {
+        return WriteZoneIdentifier(path, mark);
+    }
+
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
         return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

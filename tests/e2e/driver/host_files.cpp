@@ -107,6 +107,31 @@ std::vector<Bytes> TakeRecycled(const std::wstring& path) {
     return found;
 }
 
+UnusableTrash::UnusableTrash() {
+    const std::optional<std::wstring> trash = TrashFolder();
+    if (!trash) {
+        return;
+    }
+    trash_ = trash->substr(0, trash->size() - 1);  // without its final backslash
+    aside_ = trash_ + L".aside";
+    const bool moved = MoveFileW(trash_.c_str(), aside_.c_str()) != 0;
+    if (!moved) {
+        aside_.clear();  // there was no trash yet
+    }
+    UniqueHandle file(CreateFileW(trash_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    active_ = file.Valid();
+}
+
+UnusableTrash::~UnusableTrash() {
+    if (active_) {
+        DeleteFileW(trash_.c_str());
+    }
+    if (!aside_.empty()) {
+        MoveFileW(aside_.c_str(), trash_.c_str());
+    }
+}
+
 std::optional<std::wstring> HostPathFromEnvironment(const wchar_t* name) {
     const std::optional<std::string> value = Environment(Narrow(name).c_str());
     return value ? DosPath(*value) : std::nullopt;

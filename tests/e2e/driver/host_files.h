@@ -16,6 +16,24 @@ namespace vexmora::e2e {
 // their entries are taken out of the bin. Empty when there is no bin to look into.
 std::vector<Bytes> TakeRecycled(const std::wstring& path);
 
+// While it lives, the Recycle Bin cannot take anything: the desktop trash folder moves aside and
+// a plain file takes its name. (Taking the folder's write permission away would not do: the test
+// runs may be root's, whom no permission stops.) Wine's shell then deletes for good what it was
+// to recycle, as Windows' does where it cannot recycle.
+class UnusableTrash {
+  public:
+    UnusableTrash();
+    ~UnusableTrash();
+    UnusableTrash(const UnusableTrash&) = delete;
+    UnusableTrash& operator=(const UnusableTrash&) = delete;
+    bool Active() const { return active_; }
+
+  private:
+    std::wstring trash_;
+    std::wstring aside_;
+    bool active_ = false;
+};
+
 // The Windows path of the host path in the environment variable `name`; empty when it is not set.
 std::optional<std::wstring> HostPathFromEnvironment(const wchar_t* name);
 
