@@ -47,10 +47,18 @@ bool OutputFile::Create() {
     return file_ != nullptr;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Finish() {
     const bool flushed = file_->Flush();
     const bool closed = file_->Close();
-    if (!flushed || !closed || !PutInPlace(fileSystem_, temporary_, destination_)) {
+    if (!flushed || !closed) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Place() {
+    if (!PutInPlace(fileSystem_, temporary_, destination_)) {
         Discard();
         return false;
     }

@@ -41,7 +41,12 @@ class OutputFile {
     File& file() { return *file_; }
     // Flushes the file to the disk, closes it and puts it in place (PutInPlace). False on any
     // failure, and the temporary file is gone.
-    bool Commit();
+    bool Commit() { return Finish() && Place(); }
+    // Commit in two steps, so that a job can still be cancelled between them: Finish flushes and
+    // closes (after it only Place or Discard), Place puts the file in place. Each is false, and
+    // the temporary file gone, on failure.
+    bool Finish();
+    bool Place();
     void Discard();
 
   private:

@@ -87,14 +87,14 @@ TEST_F(FileDropTest, NamesChooseTheJobAndAtMostTwoRun) {
 
     End(1);
     ASSERT_EQ(started.size(), 3u);
-    // Only an extension of exactly "vx" decodes; a name that is nothing but ".vx" has none.
-    EXPECT_EQ(started[2], Line(u"E", u"C:\\d\\c.VX", u"C:\\d\\c.VX.vx"));
+    // ".vx" in any case decodes, as Decode file does; a name that is nothing but ".vx" has none.
+    EXPECT_EQ(started[2], Line(u"D", u"C:\\d\\c.VX", u"C:\\d\\c"));
     End(0);
     End(2);
     EXPECT_EQ(started, (std::vector<std::u16string>{
                            Line(u"E", u"C:\\d\\a.txt", u"C:\\d\\a.txt.vx"),
                            Line(u"D", u"C:\\d\\b.txt.vx", u"C:\\d\\b.txt"),
-                           Line(u"E", u"C:\\d\\c.VX", u"C:\\d\\c.VX.vx"),
+                           Line(u"D", u"C:\\d\\c.VX", u"C:\\d\\c"),
                            Line(u"D", u"C:\\d\\my file.vx", u"C:\\d\\my file"),
                            Line(u"E", u"C:\\d\\.vx", u"C:\\d\\.vx.vx"),
                        }));
@@ -144,6 +144,13 @@ TEST_F(FileDropTest, DropsThatStartNothing) {
     Drop({dir.U16("only"), dir.U16("")});
     Drop({});
     EXPECT_EQ(toolkit.messageBoxes().size(), 1u);
+
+    // No password: far more likely forgotten than meant.
+    toolkit.SetText(window->controls().passwordField, u"");
+    Drop({u"C:\\d\\a.txt", u"C:\\d\\b.vx"});
+    ASSERT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(toolkit.messageBoxes()[1].caption, texts::kInfoCaption);
+    EXPECT_EQ(toolkit.messageBoxes()[1].text, texts::kTypePasswordFirst);
     EXPECT_TRUE(started.empty());
     EXPECT_EQ(window->fileJobs().Waiting(), 0u);
 
@@ -162,7 +169,8 @@ TEST_F(FileDropTest, ADroppedFileAsksBeforeReplacingItsOutput) {
     // No: x.txt is passed over and y.txt, whose output is new, starts without a question.
     ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
     EXPECT_EQ(toolkit.messageBoxes()[0].caption, texts::kInfoCaption);
-    EXPECT_EQ(toolkit.messageBoxes()[0].text, texts::kOverwriteQuestion);
+    EXPECT_EQ(toolkit.messageBoxes()[0].text,
+              dir.U16("x.txt.vx") + u"\n" + std::u16string(texts::kOverwriteQuestion));
     EXPECT_EQ(started,
               (std::vector<std::u16string>{Line(u"E", dir.U16("y.txt"), dir.U16("y.txt.vx"))}));
     toolkit.QueueAnswer(kAnswerYes);
@@ -170,6 +178,52 @@ TEST_F(FileDropTest, ADroppedFileAsksBeforeReplacingItsOutput) {
     EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(started[1], Line(u"E", dir.U16("x.txt"), dir.U16("x.txt.vx")));
+}
+
+// Closing while dropped files wait asks first; jobs already started are processes of their own.
+TEST_F(FileDropTest, ClosingWhileFilesWaitAsks) {
+    struct Row {
+        const char* what;
+        std::size_t dropped;
+        std::optional<int> answer;  // absent: no question expected
+        int result;
+    };
+    const std::vector<Row> rows = {
+        {"all started", 2, std::nullopt, 0},
+        {"one waits, No", 3, kAnswerNo, 1},
+        {"one waits, Yes", 3, kAnswerYes, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = BuildMainWindow(
+            t, 0, 0, 800, 600,
+            [](std::u16string_view, std::u16string_view, std::u16string_view) {
+                return std::unique_ptr<ChildProcess>(std::make_unique<test::FakeChild>());
+            },
+            kProgram);
+        t.SetText(w->controls().passwordField, u"pw");
+        std::vector<std::u16string> files;
+        for (std::size_t i = 0; i < row.dropped; ++i) {
+            files.push_back(u"C:\\d\\f" + std::u16string(1, static_cast<char16_t>(u'0' + i)));
+        }
+        ASSERT_TRUE(t.QueueDrop(w->controls().window, files));
+        HandleMainEvent(*w, t.WaitEvent(0));
+        if (row.answer) {
+            t.QueueAnswer(*row.answer);
+        }
+        t.QueueEvent(CloseWindowEvent, kNoIdentity, w->controls().window);
+        EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), row.result);
+        ASSERT_EQ(t.messageBoxes().size(), row.answer ? 1u : 0u);
+        if (row.answer) {
+            EXPECT_EQ(t.messageBoxes()[0].caption, texts::kInfoCaption);
+            EXPECT_EQ(t.messageBoxes()[0].text, texts::kDropWaitingJobsQuestion);
+            EXPECT_EQ(t.messageBoxes()[0].type, kMessageBoxYesNo);
+        }
+        // Kept open, the waiting file still has its turn to come.
+        EXPECT_EQ(w->fileJobs().Waiting(), row.dropped - FileJobQueue::kMaxRunning);
+    }
 }
 
 TEST_F(FileDropTest, AFailedStartIsReportedAndTheQueueGoesOn) {
