@@ -182,48 +182,18 @@ TEST_F(FileDropTest, ADroppedFileAsksBeforeReplacingItsOutput) {
 
 // Closing while dropped files wait asks first; jobs already started are processes of their own.
 TEST_F(FileDropTest, ClosingWhileFilesWaitAsks) {
-    struct Row {
-        const char* what;
-        std::size_t dropped;
-        std::optional<int> answer;  // absent: no question expected
-        int result;
-    };
-    const std::vector<Row> rows = {
-        {"all started", 2, std::nullopt, 0},
-        {"one waits, No", 3, kAnswerNo, 1},
-        {"one waits, Yes", 3, kAnswerYes, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        ScriptedToolkit t;
-        InitDpiScaling(t);
-        auto w = BuildMainWindow(
-            t, 0, 0, 800, 600,
-            [](std::u16string_view, std::u16string_view, std::u16string_view) {
-                return std::unique_ptr<ChildProcess>(std::make_unique<test::FakeChild>());
-            },
-            kProgram);
-        t.SetText(w->controls().passwordField, u"pw");
-        std::vector<std::u16string> files;
-        for (std::size_t i = 0; i < row.dropped; ++i) {
-            files.push_back(u"C:\\d\\f" + std::u16string(1, static_cast<char16_t>(u'0' + i)));
-        }
-        ASSERT_TRUE(t.QueueDrop(w->controls().window, files));
-        HandleMainEvent(*w, t.WaitEvent(0));
-        if (row.answer) {
-            t.QueueAnswer(*row.answer);
-        }
-        t.QueueEvent(CloseWindowEvent, kNoIdentity, w->controls().window);
-        EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), row.result);
-        ASSERT_EQ(t.messageBoxes().size(), row.answer ? 1u : 0u);
-        if (row.answer) {
-            EXPECT_EQ(t.messageBoxes()[0].caption, texts::kInfoCaption);
-            EXPECT_EQ(t.messageBoxes()[0].text, texts::kDropWaitingJobsQuestion);
-            EXPECT_EQ(t.messageBoxes()[0].type, kMessageBoxYesNo);
-        }
-        // Kept open, the waiting file still has its turn to come.
-        EXPECT_EQ(w->fileJobs().Waiting(), row.dropped - FileJobQueue::kMaxRunning);
+    Drop({u"C:\\d\\a", u"C:\\d\\b", u"C:\\d\\c"});
+    ASSERT_EQ(window->fileJobs().Waiting(), 1u);
+    for (int answer : {kAnswerNo, kAnswerYes}) {
+        toolkit.QueueAnswer(answer);
+        toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, window->controls().window);
+        EXPECT_EQ(HandleMainEvent(*window, toolkit.WaitEvent(0)), answer == kAnswerYes ? 0 : 1);
+        EXPECT_EQ(window->fileJobs().Waiting(), 1u);  // kept open, its turn is still to come
     }
+    ASSERT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(toolkit.messageBoxes()[1].caption, texts::kInfoCaption);
+    EXPECT_EQ(toolkit.messageBoxes()[1].text, texts::kDropWaitingJobsQuestion);
+    EXPECT_EQ(toolkit.messageBoxes()[1].type, kMessageBoxYesNo);
 }
 
 TEST_F(FileDropTest, AFailedStartIsReportedAndTheQueueGoesOn) {
