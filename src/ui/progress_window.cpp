@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "jobs/file_job.h"
-
 #include "ui/dpi.h"
 #include "ui/texts.h"
 
