@@ -131,6 +131,9 @@ class Pipeline {
             slot.count = static_cast<std::size_t>(count);
             ++ciphered_;
             monitor_.NotifyAll();
+            if (!LookIfDue(lock)) {
+                return End(lock, PipelineEnd::Cancelled);
+            }
         }
         std::unique_lock lock(monitor_);
         while (!failed_ && written_ != pieces_) {
@@ -152,11 +155,20 @@ class Pipeline {
             monitor_.Wait();
             return true;
         }
-        const auto next = lastLook_ + WaitingCallInterval;
+        const auto left = lastLook_ + WaitingCallInterval - std::chrono::steady_clock::now();
+        if (left > left.zero()) {
+            monitor_.WaitFor(
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+            return true;
+        }
+        return LookIfDue(lock);
+    }
+
+    // The caller's look when it is due, also while the cipher keeps this thread busy without a
+    // wait. False when the caller asked to cancel.
+    bool LookIfDue(std::unique_lock<Monitor>& lock) {
         const auto now = std::chrono::steady_clock::now();
-        if (now < next) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
-            monitor_.WaitFor(static_cast<int>(left.count()));
+        if (!*whileWaiting_ || now < lastLook_ + WaitingCallInterval) {
             return true;
         }
         lastLook_ = now;

@@ -38,8 +38,9 @@ enum class PipelineEnd { Done, Cancelled, Failed };
 // 2 * chunkSize, ...; false cancels, and no byte of a chunk it refused is read. While a chunk is
 // read, the one before it may still be ciphered and written.
 //
-// whileWaiting (when given) runs on the calling thread every WaitingCallInterval while that thread
-// waits for the reads and writes, also those of the last chunk; false cancels as beforeChunk does.
+// whileWaiting (when given) runs on the calling thread every WaitingCallInterval, between pieces
+// and while that thread waits for the reads and writes, also those of the last chunk; false
+// cancels as beforeChunk does.
 // After a cancel or failure it is still called (its answer no longer counts) until the reading and
 // writing threads have given up, which may take as long as a read or write that is under way.
 //
