@@ -121,8 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         MemoryFileSystem split(rest, reads);
         MemoryFileSystem whole(rest, {});
-        const std::u16string text = LoadTextFile(u"memory", split);
-        fuzz::Check(text == LoadTextFile(u"memory", whole), "the same text however reads split");
+        const LoadedText loaded = LoadTextFile(u"memory", split);
+        const LoadedText once = LoadTextFile(u"memory", whole);
+        fuzz::Check(loaded.result == TextLoad::Loaded && once.result == TextLoad::Loaded,
+                    "a readable file below the limit loads");
+        const std::u16string& text = loaded.text;
+        fuzz::Check(text == once.text, "the same text however reads split");
         const Bytes upToZero(rest.begin(), std::find(rest.begin(), rest.end(), 0));
         const std::u16string utf8Text = Utf8ToUtf16(upToZero);
         const bool utf16Mark = rest.size() >= 2 && ((rest[0] == 0xFF && rest[1] == 0xFE) ||

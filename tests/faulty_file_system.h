@@ -56,6 +56,8 @@ class FaultyFileSystem final : public FileSystem {
     std::map<std::u16string, std::vector<std::uint8_t>> zoneMarks;
     bool failWriteZoneMark = false;
     Bin bin = Bin::Absent;
+    // What KindOf answers for these paths instead of the truth (Unknown: no access, say).
+    std::map<std::u16string, PathKind> kinds;
     std::filesystem::path binFolder;
     std::vector<std::u16string> created;
     // "link <to>", "bin <path>", "replace <to>" and "move <to>" (only moves that succeed),
@@ -65,6 +67,9 @@ class FaultyFileSystem final : public FileSystem {
     std::function<void(std::u16string_view to)> beforeReplace;
     // Called inside every write before its data goes down, on the thread that writes.
     std::function<void()> duringWrite;
+    // Called inside every flush before it reaches the disk, on the thread that flushes: a disk
+    // (a USB stick) that takes its time.
+    std::function<void()> duringFlush;
     std::atomic<std::int64_t> bytesRead{0};  // delivered by reads so far
     // A file was closed while a write to it had not returned.
     std::atomic<bool> closedDuringWrite{false};
@@ -160,7 +165,10 @@ class FaultyFileSystem final : public FileSystem {
         }
         return false;
     }
-    PathKind KindOf(std::u16string_view path) override { return RealFileSystem().KindOf(path); }
+    PathKind KindOf(std::u16string_view path) override {
+        const auto found = kinds.find(std::u16string(path));
+        return found != kinds.end() ? found->second : RealFileSystem().KindOf(path);
+    }
     bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
 
   private:
@@ -222,7 +230,12 @@ class FaultyFileSystem final : public FileSystem {
             sized_ = true;
             return size;
         }
-        bool Flush() override { return file_->Flush() && !disk_.failFlush; }
+        bool Flush() override {
+            if (disk_.duringFlush) {
+                disk_.duringFlush();
+            }
+            return file_->Flush() && !disk_.failFlush;
+        }
         int IsSameFileAs(std::u16string_view path) override {
             return disk_.sameFile.value_or(file_->IsSameFileAs(path));
         }

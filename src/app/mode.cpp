@@ -40,6 +40,8 @@ Mode ChooseMode(std::u16string_view commandLine) {
         job.output = job.input + u".vx";
         job.password = ParameterAt(commandLine, 2);
     } else if (count == 3 && ExtensionOf(job.input) == u"vx") {
+        // Exactly "vx", unlike the window's rule (IsContainerName, any case): scripts rely on
+        // which names this form takes, so it stays as it always was.
         job.output = job.input.substr(0, job.input.size() - 3);
         job.password = ParameterAt(commandLine, 2);
     } else {

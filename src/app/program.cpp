@@ -39,7 +39,8 @@ int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direct
     const Key key = DeriveKey(password, TextFormat::Utf8);
     // The outcome reaches the user through the callback, not the result: a failed job reports
     // (-1, -1) before it returns, and ProgressCallback answers that with the error box
-    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing.
+    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing; one that came too
+    // late, while the output was put in place, is a success, and the window says so.
     const FileJobOutcome outcome = RunFileJobWithOutcome(
         key.span(), direction, inputPath, outputPath, [&](std::int64_t done, std::int64_t total) {
             return ProgressCallback(*window, done, total);

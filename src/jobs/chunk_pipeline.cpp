@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -67,7 +68,9 @@ class Pipeline {
         }
     }
 
-    PipelineEnd Run(const std::function<bool(std::int64_t)>& beforeChunk, std::int64_t chunkSize) {
+    PipelineEnd Run(const std::function<bool(std::int64_t)>& beforeChunk, std::int64_t chunkSize,
+                    const std::function<bool()>& whileWaiting) {
+        whileWaiting_ = &whileWaiting;
         std::jthread reader;
         std::jthread writer;
         // Declared after the threads, so it runs first on every way out: stops them, then they
@@ -78,10 +81,14 @@ class Pipeline {
         } stop{*this};
         try {
             reader = std::jthread([this] { ReadPieces(); });
+            ++threads_;
             writer = std::jthread([this] { WritePieces(); });
+            ++threads_;
         } catch (const std::system_error&) {
-            return PipelineEnd::Failed;
+            std::unique_lock lock(monitor_);
+            return End(lock, PipelineEnd::Failed);
         }
+        lastLook_ = std::chrono::steady_clock::now();
         for (std::int64_t n = 0; n < pieces_; ++n) {
             std::unique_lock lock(monitor_);
             // At most one callback before each piece unless the piece waits for it: the pieces
@@ -89,7 +96,7 @@ class Pipeline {
             bool asked = false;
             for (;;) {
                 if (failed_) {
-                    return PipelineEnd::Failed;
+                    return End(lock, PipelineEnd::Failed);
                 }
                 const bool ready = read_ > n;
                 if (ReaderWaitsForChunk() && (!asked || !ready)) {
@@ -98,7 +105,7 @@ class Pipeline {
                     const bool go = beforeChunk(done);
                     lock.lock();
                     if (!go) {
-                        return PipelineEnd::Cancelled;
+                        return End(lock, PipelineEnd::Cancelled);
                     }
                     ++chunksAllowed_;
                     asked = true;
@@ -108,7 +115,9 @@ class Pipeline {
                 if (ready && written_ + static_cast<std::int64_t>(PiecesInFlight) > n) {
                     break;
                 }
-                monitor_.Wait();
+                if (!Await(lock)) {
+                    return End(lock, PipelineEnd::Cancelled);
+                }
             }
             lock.unlock();
             Slot& slot = SlotOf(n);
@@ -117,21 +126,80 @@ class Pipeline {
             lock.lock();
             if (count < 0) {
                 failed_ = true;
-                return PipelineEnd::Failed;
+                return End(lock, PipelineEnd::Failed);
             }
             slot.count = static_cast<std::size_t>(count);
             ++ciphered_;
             monitor_.NotifyAll();
+            if (!LookIfDue(lock)) {
+                return End(lock, PipelineEnd::Cancelled);
+            }
         }
         std::unique_lock lock(monitor_);
-        monitor_.WaitUntil([this] { return failed_ || written_ == pieces_; });
-        return failed_ ? PipelineEnd::Failed : PipelineEnd::Done;
+        while (!failed_ && written_ != pieces_) {
+            if (!Await(lock)) {
+                return End(lock, PipelineEnd::Cancelled);
+            }
+        }
+        return End(lock, failed_ ? PipelineEnd::Failed : PipelineEnd::Done);
     }
 
     // The first chunk is allowed by the caller's first callback, before any thread starts.
     void AllowFirstChunk() { chunksAllowed_ = 1; }
 
   private:
+    // One wait on the monitor (held), bounded by the caller's next look when it has one. False
+    // when the caller asked to cancel.
+    bool Await(std::unique_lock<Monitor>& lock) {
+        if (!*whileWaiting_) {
+            monitor_.Wait();
+            return true;
+        }
+        const auto left = lastLook_ + WaitingCallInterval - std::chrono::steady_clock::now();
+        if (left > left.zero()) {
+            monitor_.WaitFor(
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+            return true;
+        }
+        return LookIfDue(lock);
+    }
+
+    // The caller's look when it is due, also while the cipher keeps this thread busy without a
+    // wait. False when the caller asked to cancel.
+    bool LookIfDue(std::unique_lock<Monitor>& lock) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!*whileWaiting_ || now < lastLook_ + WaitingCallInterval) {
+            return true;
+        }
+        lastLook_ = now;
+        lock.unlock();
+        const bool go = (*whileWaiting_)();
+        lock.lock();
+        return go;
+    }
+
+    // Lets the reading and writing threads go and waits, still looking up, until they have left
+    // the files: a read or write under way is not cut short, and the caller must not close a file
+    // that is still in use.
+    PipelineEnd End(std::unique_lock<Monitor>& lock, PipelineEnd end) {
+        stop_ = true;
+        monitor_.NotifyAll();
+        while (exited_ < threads_) {
+            Await(lock);
+        }
+        return end;
+    }
+
+    // Counts a thread as gone when it leaves, whichever way.
+    struct Leaving {
+        Pipeline& pipeline;
+        ~Leaving() {
+            std::lock_guard lock(pipeline.monitor_);
+            ++pipeline.exited_;
+            pipeline.monitor_.NotifyAll();
+        }
+    };
+
     // The reader is through with every chunk it was allowed, and there are more. monitor_ held.
     bool ReaderWaitsForChunk() const {
         return read_ < pieces_ && map_.ChunkOf(read_) >= chunksAllowed_;
@@ -142,6 +210,7 @@ class Pipeline {
     }
 
     void ReadPieces() {
+        Leaving leaving{*this};
         for (std::int64_t n = 0; n < pieces_; ++n) {
             {
                 std::unique_lock lock(monitor_);
@@ -168,6 +237,7 @@ class Pipeline {
     }
 
     void WritePieces() {
+        Leaving leaving{*this};
         for (std::int64_t n = 0; n < pieces_; ++n) {
             {
                 std::unique_lock lock(monitor_);
@@ -210,6 +280,11 @@ class Pipeline {
     std::int64_t chunksAllowed_ = 0;
     bool failed_ = false;
     bool stop_ = false;
+    int threads_ = 0;  // started; only the calling thread changes it, before it waits
+    int exited_ = 0;
+
+    const std::function<bool()>* whileWaiting_ = nullptr;
+    std::chrono::steady_clock::time_point lastLook_;  // of the calling thread
 };
 
 }  // namespace
@@ -217,14 +292,14 @@ class Pipeline {
 PipelineEnd RunChunkPipeline(File& input, File& output, CipherStream& stream, std::int64_t total,
                              std::int64_t chunkSize,
                              const std::function<bool(std::int64_t done)>& beforeChunk,
-                             std::size_t pieceSize) {
+                             std::size_t pieceSize, const std::function<bool()>& whileWaiting) {
     if (!beforeChunk(0)) {
         return PipelineEnd::Cancelled;
     }
     try {
         Pipeline pipeline(input, output, stream, PieceMap(total, chunkSize, pieceSize));
         pipeline.AllowFirstChunk();
-        return pipeline.Run(beforeChunk, chunkSize);
+        return pipeline.Run(beforeChunk, chunkSize, whileWaiting);
     } catch (const std::bad_alloc&) {
         return PipelineEnd::Failed;
     }

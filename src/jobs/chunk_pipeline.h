@@ -3,6 +3,7 @@
 // a job is that of its slowest part rather than the sum of the three.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,10 @@ inline constexpr std::size_t DefaultPieceSize = 1024 * 1024;
 // slow moment of one thread does not stall the other two.
 inline constexpr std::size_t PiecesInFlight = 4;
 
+// How often a caller that waits for the disk looks up (see whileWaiting): often enough that a
+// window pumped from there answers a click within a fifth of a second.
+inline constexpr std::chrono::milliseconds WaitingCallInterval{50};
+
 enum class PipelineEnd { Done, Cancelled, Failed };
 
 // Moves `total` bytes of input, from where it stands, through stream into output. The input is
@@ -33,6 +38,12 @@ enum class PipelineEnd { Done, Cancelled, Failed };
 // 2 * chunkSize, ...; false cancels, and no byte of a chunk it refused is read. While a chunk is
 // read, the one before it may still be ciphered and written.
 //
+// whileWaiting (when given) runs on the calling thread every WaitingCallInterval, between pieces
+// and while that thread waits for the reads and writes, also those of the last chunk; false
+// cancels as beforeChunk does.
+// After a cancel or failure it is still called (its answer no longer counts) until the reading and
+// writing threads have given up, which may take as long as a read or write that is under way.
+//
 // Reads run on a thread of their own, writes on another, the stream on the calling thread; input is
 // used only by the reading thread and output only by the writing one, and both threads have ended
 // when this returns. Memory: PiecesInFlight pieces of input and as many of output, allocated here.
@@ -43,6 +54,7 @@ enum class PipelineEnd { Done, Cancelled, Failed };
 PipelineEnd RunChunkPipeline(File& input, File& output, CipherStream& stream, std::int64_t total,
                              std::int64_t chunkSize,
                              const std::function<bool(std::int64_t done)>& beforeChunk,
-                             std::size_t pieceSize = DefaultPieceSize);
+                             std::size_t pieceSize = DefaultPieceSize,
+                             const std::function<bool()>& whileWaiting = {});
 
 }  // namespace vexmora

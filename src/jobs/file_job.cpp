@@ -1,7 +1,10 @@
 #include "jobs/file_job.h"
 
+#include <future>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "jobs/chunk_pipeline.h"
 #include "jobs/output_file.h"
@@ -22,6 +25,30 @@ bool DestinationIsSafe(FileSystem& fileSystem, File& input, std::u16string_view 
 bool InputEndsAt(File& input, std::int64_t total) {
     std::uint8_t probe[1];
     return input.ReadSome(probe) == 0 && input.Size() == total;
+}
+
+// Runs step on a thread of its own while this one calls look every WaitingCallInterval, so that a
+// step that waits for the disk does not stop the caller's window. Without a thread to be had, the
+// step runs here.
+bool RunBeside(const std::function<bool()>& step, const std::function<void()>& look) {
+    std::promise<bool> result;
+    std::future<bool> finished = result.get_future();
+    std::jthread thread;
+    try {
+        thread = std::jthread([&] {
+            try {
+                result.set_value(step());
+            } catch (const std::bad_alloc&) {
+                result.set_value(false);
+            }
+        });
+    } catch (const std::system_error&) {
+        return step();
+    }
+    while (finished.wait_for(WaitingCallInterval) != std::future_status::ready) {
+        look();
+    }
+    return finished.get();
 }
 
 class Job {
@@ -49,25 +76,30 @@ class Job {
         }
         const PipelineEnd end = RunChunkPipeline(
             *input, output_->file(), *stream, total, chunkSize,
-            [&](std::int64_t done) { return !callback_ || callback_(done, total) == 0; });
+            [&](std::int64_t done) { return !callback_ || callback_(done, total) == 0; },
+            DefaultPieceSize, [&] { return !AskedToCancel(total); });
         if (end == PipelineEnd::Cancelled) {
-            input->Close();
-            output_->Discard();
-            FreeCipherStream(stream);
-            Report(0, 0);
-            return 0;
+            return Cancel(*input, stream);
         }
         if (end == PipelineEnd::Failed) {
             return Fail();
         }
 
-        if (!InputEndsAt(*input, total)) {
+        // The checks and the flush may take seconds (about one per GiB on a disk, far more on a
+        // USB stick): the user may still change their mind, and the window must answer meanwhile.
+        const auto look = [&] { AskedToCancel(total); };
+        if (!RunBeside([&] { return InputEndsAt(*input, total) && output_->Finish(); }, look)) {
             return Fail();
         }
+        // One look after the flush, so that a click made during it is seen before the move.
+        if (AskedToCancel(total)) {
+            return Cancel(*input, stream);
+        }
         input->Close();
-        const bool committed = output_->Commit();
+        // From here on the destination changes: the job can only end as it ends.
+        const bool placed = RunBeside([&] { return output_->Place(); }, look);
         keptOldFile_ = output_->keptOldFile();
-        if (!committed) {
+        if (!placed) {
             return Fail();
         }
         Report(total, total);
@@ -85,6 +117,22 @@ class Job {
     const std::u16string& keptOldFile() const { return keptOldFile_; }
 
   private:
+    // Lets the caller answer while the job waits. True once it has asked to cancel.
+    bool AskedToCancel(std::int64_t total) {
+        if (callback_ && callback_(StillWorking, total) != 0) {
+            cancelled_ = true;
+        }
+        return cancelled_;
+    }
+
+    int Cancel(File& input, std::unique_ptr<CipherStream>& stream) {
+        input.Close();
+        output_->Discard();
+        FreeCipherStream(stream);
+        Report(0, 0);
+        return 0;
+    }
+
     void Report(std::int64_t done, std::int64_t total) {
         if (callback_) {
             callback_(done, total);
@@ -95,6 +143,7 @@ class Job {
     FileSystem& fileSystem_;
     std::optional<OutputFile> output_;
     std::u16string keptOldFile_;
+    bool cancelled_ = false;
 };
 
 }  // namespace

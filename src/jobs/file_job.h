@@ -23,6 +23,11 @@ inline constexpr std::int64_t DefaultChunkSize = 16 * 1024 * 1024;
 //   once after success     (total, total)                                        result ignored
 //   once after a failure   (-1, -1)                                              result ignored
 // An empty input still has one chunk (of 0 bytes), announced as (0, 0).
+// Besides, while the job waits for the disk (the reads and writes of a chunk, the final checks, the
+// flush and the move into place), it calls (StillWorking, total) every WaitingCallInterval, so
+// that a window can go on answering. Up to the move a nonzero result cancels: the destination
+// stays untouched. Once the move has begun the result is ignored, and the job ends as it ends.
+inline constexpr std::int64_t StillWorking = -2;
 using ProgressCallbackFunction = std::function<int(std::int64_t done, std::int64_t total)>;
 
 // Reading, ciphering and writing overlap (chunk_pipeline.h): the callback runs on the calling

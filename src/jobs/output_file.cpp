@@ -143,7 +143,7 @@ bool OutputFile::Create() {
     return file_ != nullptr;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Finish() {
     const bool flushed = file_->Flush();
     const bool closed = file_->Close();
     // The mark goes on before the move, so that the file never stands at its place without it.
@@ -152,6 +152,10 @@ bool OutputFile::Commit() {
         Discard();
         return false;
     }
+    return true;
+}
+
+bool OutputFile::Place() {
     const Placement placement = PutInPlace(fileSystem_, temporary_, destination_);
     keptOldFile_ = placement.keptOldFile;
     if (!placement.placed) {

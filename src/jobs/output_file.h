@@ -60,12 +60,17 @@ class OutputFile {
     bool Create();
     // The temporary file; only between a successful Create and Commit or Discard.
     File& file() { return *file_; }
-    // The mark of the web (FileSystem::ReadZoneMark) that the output gets on Commit; none when
-    // empty.
+    // The mark of the web (FileSystem::ReadZoneMark) that the output gets before it is put in
+    // place; none when empty.
     void SetZoneMark(std::vector<std::uint8_t> mark) { zoneMark_ = std::move(mark); }
     // Flushes the file to the disk, closes it, gives it the zone mark and puts it in place
     // (PutInPlace). False on any failure, and the temporary file is gone.
-    bool Commit();
+    bool Commit() { return Finish() && Place(); }
+    // Commit in two steps, so that a job can still be cancelled between them: Finish flushes,
+    // closes and marks (after it only Place or Discard), Place puts the file in place. Each is
+    // false, and the temporary file gone, on failure.
+    bool Finish();
+    bool Place();
     void Discard();
     // See Placement::keptOldFile; set by Commit, also when it failed.
     const std::u16string& keptOldFile() const { return keptOldFile_; }

@@ -21,6 +21,8 @@ class Monitor {
     void unlock();
     // With the lock held: releases it, sleeps until NotifyAll (or spuriously), takes it again.
     void Wait();
+    // The same, but also wakes after `milliseconds`, for a waiter that has to look up now and then.
+    void WaitFor(int milliseconds);
     // Wakes every waiter; with or without the lock held.
     void NotifyAll();
 

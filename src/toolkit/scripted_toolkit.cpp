@@ -1,5 +1,7 @@
 #include "toolkit/scripted_toolkit.h"
 
+#include <new>
+
 namespace vexmora {
 
 void ScriptedToolkit::QueueEvent(int event, Identity control, Identity window) {
@@ -108,10 +110,19 @@ int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_
 
 std::u16string ScriptedToolkit::ControlText(Identity control) {
     auto found = controls_.find(control);
-    return found == controls_.end() ? std::u16string() : found->second.text;
+    if (found == controls_.end()) {
+        return {};
+    }
+    if (found->second.text.size() > textCopyLimit) {
+        throw std::bad_alloc();
+    }
+    return found->second.text;
 }
 
 void ScriptedToolkit::SetControlText(Identity control, std::u16string_view text) {
+    if (text.size() > textCopyLimit) {
+        throw std::bad_alloc();
+    }
     auto found = controls_.find(control);
     if (found != controls_.end()) {
         found->second.text = text;

@@ -2,6 +2,7 @@
 // asks for, plays back queued events, and answers message boxes from a script.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -66,6 +67,10 @@ class ScriptedToolkit final : public Toolkit {
     void SetText(Identity control, std::u16string text) {
         controls_[control].text = std::move(text);
     }
+    // Texts longer than this cannot be copied in or out of a control: ControlText and
+    // SetControlText throw std::bad_alloc, as the real ones do when memory runs out, and change
+    // nothing.
+    std::size_t textCopyLimit = SIZE_MAX;
     // Runs before each WaitEvent call that finds the queue empty, e.g. to queue a click at the
     // right moment.
     std::function<void(ScriptedToolkit&)> onIdle;

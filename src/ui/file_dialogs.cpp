@@ -1,6 +1,5 @@
 #include "ui/file_dialogs.h"
 
-#include "platform/file_info.h"
 #include "ui/paths.h"
 #include "ui/texts.h"
 
@@ -21,15 +20,29 @@ void ForgetLastUsedFolder() {
     LastFolder().reset();
 }
 
-bool MayReplace(Toolkit& toolkit, std::u16string_view path) {
-    return FileSizeOf(path) < 0 ||
-           toolkit.ShowMessageBox(texts::kInfoCaption, texts::kOverwriteQuestion,
-                                  kMessageBoxYesNo) == kAnswerYes;
+bool MayReplace(Toolkit& toolkit, std::u16string_view path, FileSystem& fileSystem, bool named) {
+    switch (fileSystem.KindOf(path)) {
+        case PathKind::Missing:
+        case PathKind::Other:
+            return true;
+        case PathKind::Unknown:
+            toolkit.ShowMessageBox(texts::kErrorCaption, texts::kCannotTellOutput, kMessageBoxOk);
+            return false;
+        case PathKind::RegularFile:
+            break;
+    }
+    std::u16string question;
+    if (named) {
+        question.append(path).append(u"\n");
+    }
+    question += texts::kOverwriteQuestion;
+    return toolkit.ShowMessageBox(texts::kInfoCaption, question, kMessageBoxYesNo) == kAnswerYes;
 }
 
-std::u16string ChooseFile(Toolkit& toolkit, std::u16string_view pattern, bool forSaving) {
+std::u16string ChooseFile(Toolkit& toolkit, std::u16string_view pattern, bool forSaving,
+                          FileSystem& fileSystem) {
     std::u16string path = ShowFileDialog(toolkit, u"", LastFolder(), pattern, 0, forSaving);
-    if (forSaving && !path.empty() && !MayReplace(toolkit, path)) {
+    if (forSaving && !path.empty() && !MayReplace(toolkit, path, fileSystem)) {
         path.clear();
     }
     if (!path.empty()) {

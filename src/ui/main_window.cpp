@@ -1,8 +1,9 @@
 #include "ui/main_window.h"
 
+#include <new>
+
 #include "crypto/direction.h"
 #include "jobs/text_job.h"
-#include "platform/file_info.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/paths.h"
@@ -38,16 +39,18 @@ constexpr ControlLayout kControls[] = {
 
 }  // namespace
 
-MainWindow::MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath)
+MainWindow::MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath,
+                       FileSystem& fileSystem)
     : toolkit_(toolkit),
+      fileSystem_(fileSystem),
       startProcess_(std::move(startProcess)),
       programPath_(std::move(programPath)) {}
 
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int width, int height,
-                                            ProcessStarter startProcess,
-                                            std::u16string programPath) {
-    auto main =
-        std::make_unique<MainWindow>(toolkit, std::move(startProcess), std::move(programPath));
+                                            ProcessStarter startProcess, std::u16string programPath,
+                                            FileSystem& fileSystem) {
+    auto main = std::make_unique<MainWindow>(toolkit, std::move(startProcess),
+                                             std::move(programPath), fileSystem);
     MainWindowControls& c = main->controls_;
     c.window = toolkit.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(width),
@@ -69,7 +72,7 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
 }
 
 int HandleMainEvent(MainWindow& window, int event) {
-    if (event == CloseWindowEvent) {
+    if (event == CloseWindowEvent && window.MayClose()) {
         return 0;
     }
     if (event == DropFilesEvent) {
@@ -83,7 +86,23 @@ int HandleMainEvent(MainWindow& window, int event) {
     return 1;
 }
 
+bool MainWindow::MayClose() {
+    return fileJobs_.Waiting() == 0 ||
+           toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kDropWaitingJobsQuestion,
+                                   kMessageBoxYesNo) == kAnswerYes;
+}
+
 void MainWindow::HandleControl(Identity control) {
+    try {
+        HandleButton(control);
+    } catch (const std::bad_alloc&) {
+        // Each action changes the editor in its last step, or not at all: what it holds is
+        // still the user's text.
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kOutOfMemory, kMessageBoxOk);
+    }
+}
+
+void MainWindow::HandleButton(Identity control) {
     const MainWindowControls& c = controls_;
     if (control == c.loadButton) {
         Load();
@@ -101,15 +120,31 @@ void MainWindow::HandleControl(Identity control) {
 }
 
 void MainWindow::Load() {
-    const std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, false);
-    if (!path.empty()) {
-        BusyCursor busy(toolkit_);
-        toolkit_.SetControlText(controls_.textEditor, LoadTextFile(path));
+    const std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, false, fileSystem_);
+    if (path.empty()) {
+        return;
     }
+    TextLoad result;
+    {
+        BusyCursor busy(toolkit_);
+        const LoadedText loaded = LoadTextFile(path, fileSystem_);
+        result = loaded.result;
+        if (result == TextLoad::Loaded) {
+            toolkit_.SetControlText(controls_.textEditor, loaded.text);
+            return;
+        }
+    }
+    // A cut or empty text in the editor would pass for the file's, and a Save over the file
+    // would store the damage.
+    toolkit_.ShowMessageBox(texts::kErrorCaption,
+                            result == TextLoad::TooLarge   ? texts::kLoadTooLarge
+                            : result == TextLoad::NoMemory ? texts::kOutOfMemory
+                                                           : texts::kLoadFailed,
+                            kMessageBoxOk);
 }
 
 void MainWindow::Save() {
-    std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, true);
+    std::u16string path = ChooseFile(toolkit_, texts::kTextPattern, true, fileSystem_);
     if (path.empty()) {
         return;
     }
@@ -117,13 +152,12 @@ void MainWindow::Save() {
         path += u".txt";
         // The name the user confirmed was the one without ".txt"; a file under the final name
         // must not be replaced unasked.
-        if (!MayReplace(toolkit_, path)) {
+        if (!MayReplace(toolkit_, path, fileSystem_)) {
             return;
         }
     }
     std::u16string kept;
-    if (SaveTextFile(path, toolkit_.ControlText(controls_.textEditor), RealFileSystem(), &kept) !=
-        1) {
+    if (SaveTextFile(path, toolkit_.ControlText(controls_.textEditor), fileSystem_, &kept) != 1) {
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kSaveFailed, kMessageBoxOk);
     }
     if (!kept.empty()) {
@@ -163,22 +197,29 @@ void MainWindow::CryptFile(Direction direction) {
     }
 }
 
-// What FileSizeOf reports for a folder or a drive.
-constexpr std::int64_t kFolderSize = -2;
-
 void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
     std::vector<std::u16string> files;
     for (const std::u16string& path : paths) {
-        if (FileSizeOf(path) != kFolderSize) {
+        // Folders (and devices, FIFOs) are no file to encrypt; what cannot be told is tried,
+        // and the job reports it.
+        if (fileSystem_.KindOf(path) != PathKind::Other) {
             files.push_back(path);
         }
     }
+    if (files.empty()) {
+        return;
+    }
     const std::u16string password = toolkit_.ControlText(controls_.passwordField);
-    if (files.empty() || !PasswordFitsCommandLine(password)) {
+    if (password.empty()) {
+        // Far more likely forgotten than meant: every file would be encrypted with no password.
+        toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kTypePasswordFirst, kMessageBoxOk);
+        return;
+    }
+    if (!PasswordFitsCommandLine(password)) {
         return;
     }
     for (std::u16string& file : files) {
-        const Direction direction = ExtensionOf(file) == u"vx" ? kDecrypt : kEncrypt;
+        const Direction direction = IsContainerName(file) ? kDecrypt : kEncrypt;
         fileJobs_.Wait({direction, std::move(file), password});
     }
 }
@@ -208,12 +249,10 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
         return false;
     }
     const bool encrypt = direction == kEncrypt;
-    // Decoding drops the last three characters, whatever they are.
-    const std::u16string output =
-        encrypt ? std::u16string(input) + u".vx"
-                : std::u16string(input.substr(0, input.size() >= 3 ? input.size() - 3 : 0));
-    // The child replaces without asking (as on the command line): the window asks first.
-    if (!MayReplace(toolkit_, output)) {
+    const std::u16string output = OutputFor(direction, input);
+    // The child replaces without asking (as on the command line): the window asks first, naming
+    // the file, since a dropped file's question may come long after its drop.
+    if (output.empty() || !MayReplace(toolkit_, output, fileSystem_, true)) {
         return false;
     }
     const std::u16string parameters =
@@ -226,6 +265,25 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
     }
     fileJobs_.Started(std::move(child));
     return true;
+}
+
+std::u16string MainWindow::OutputFor(Direction direction, std::u16string_view input) {
+    if (direction == kEncrypt) {
+        return std::u16string(input) + u".vx";
+    }
+    if (IsContainerName(input)) {
+        return std::u16string(input.substr(0, input.size() - 3));
+    }
+    // No name to derive the output from: the user names it, starting beside the input.
+    FileDialogArgs args;
+    args.pattern = texts::kAllFilesPattern;
+    args.forSaving = true;
+    std::u16string folder = FolderOf(input);
+    if (folder.size() > 1 && folder[folder.size() - 2] != u':') {
+        folder.pop_back();  // "C:\docs", as the dialogs take a folder; "C:\" stays whole
+    }
+    args.initialFolder = std::move(folder);
+    return toolkit_.ShowFileDialog(args);
 }
 
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,

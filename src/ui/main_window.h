@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "crypto/direction.h"
+#include "platform/file_system.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
 #include "ui/file_job_queue.h"
@@ -38,7 +39,8 @@ struct MainWindowControls {
 
 class MainWindow {
   public:
-    MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath);
+    MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath,
+               FileSystem& fileSystem = RealFileSystem());
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -46,23 +48,31 @@ class MainWindow {
     const FileJobQueue& fileJobs() const { return fileJobs_; }
 
     // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
-    // (kDecrypt: output = input without its last three characters) input with the password of
+    // (kDecrypt: output = input without its ".vx", see IsContainerName; for any other name the
+    // save dialog asks for the output, opened in the input's folder) input with the password of
     // the window. Every way of starting a file job from the window goes through here: a password
     // with a double quote is refused with a box, and an existing output is replaced only after
-    // the overwrite question was answered Yes. True when a child was started.
+    // the overwrite question, which names it, was answered Yes (see MayReplace). True when a
+    // child was started.
     bool StartFileJob(Direction direction, std::u16string_view input);
     // The same with a password given rather than read from the field.
     bool StartFileJob(Direction direction, std::u16string_view input, std::u16string_view password);
 
   private:
     friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
-                                                       std::u16string);
+                                                       std::u16string, FileSystem&);
     friend int HandleMainEvent(MainWindow&, int);
 
     void Load();
     void Save();
     void CryptEditorText(Direction direction);
+    // A click on a control; an action that runs out of memory is answered with a box.
     void HandleControl(Identity control);
+    void HandleButton(Identity control);
+    // The output of a file job on input; empty when the user chose none.
+    std::u16string OutputFor(Direction direction, std::u16string_view input);
+    // Whether the window may close: nothing waits, or the user lets the waiting jobs go.
+    bool MayClose();
     void CryptFile(Direction direction);
     void CryptDroppedFiles(const std::vector<std::u16string>& paths);
     void StartWaitingFileJobs();
@@ -70,6 +80,7 @@ class MainWindow {
     bool PasswordFitsCommandLine(std::u16string_view password);
 
     Toolkit& toolkit_;
+    FileSystem& fileSystem_;
     ProcessStarter startProcess_;
     std::u16string programPath_;
     MainWindowControls controls_;
@@ -78,20 +89,24 @@ class MainWindow {
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
 // y are not used) and its twelve controls, scaled; Ctrl+O stands for Load and Ctrl+S for Save,
-// and files may be dropped on the window. The window lives until the process ends.
+// and files may be dropped on the window. The window lives until the process ends. Its files
+// (Load, Save, what is at a path) are those of fileSystem.
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int width, int height,
-                                            ProcessStarter startProcess,
-                                            std::u16string programPath);
+                                            ProcessStarter startProcess, std::u16string programPath,
+                                            FileSystem& fileSystem = RealFileSystem());
 
 // Carries out what an event of the window asks for. Returns 0 when the program is to end (the
-// window asked to close), 1 otherwise.
+// window asked to close, and no dropped file waits or the user answered Yes to dropping them), 1
+// otherwise. Load, Save, Encode and Decode that run out of memory leave the editor as it was and
+// say so.
 //
-// Each dropped file is a file job as if it had been chosen with "Encode file" (a name whose
-// extension is not exactly "vx") or "Decode file" (extension "vx"), with the password the field
-// held at the drop; folders are passed over. Dropped files start through StartFileJob while
-// fewer than FileJobQueue::kMaxRunning of the window's jobs run; the others wait, and every call
-// (time-outs too) starts those whose turn has come. Files still waiting when the window closes
-// are not started.
+// Each dropped file is a file job as if it had been chosen with "Encode file" or "Decode file"
+// (a container name, see IsContainerName), with the password the field held at the drop;
+// folders, devices and FIFOs are passed over. With the password field empty nothing starts, and
+// a box asks for the password. Dropped files start through StartFileJob while fewer than
+// FileJobQueue::kMaxRunning of the window's jobs run; the others wait, and every call (time-outs
+// too) starts those whose turn has come. Jobs that have started are processes of their own and go
+// on after the window closes.
 int HandleMainEvent(MainWindow& window, int event);
 
 // The parameters of a file-job child: four fields in double quotes, separated by spaces.

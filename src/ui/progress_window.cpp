@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "jobs/file_job.h"
 #include "ui/dpi.h"
 #include "ui/texts.h"
 
@@ -41,8 +42,14 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
     for (int event = toolkit_.PollEvent(); event != 0; event = toolkit_.PollEvent()) {
         if (event == CloseWindowEvent ||
             (event == ControlEvent && toolkit_.EventControl() == cancelButton_)) {
+            cancelAsked_ = true;
             return 1;
         }
+    }
+    if (done == StillWorking) {
+        // The job waits for the disk: only answering matters. A cancel already asked for stays
+        // asked for, whatever clicks come meanwhile.
+        return cancelAsked_ ? 1 : 0;
     }
     if (done == 0) {
         shift_ = 0;
@@ -65,6 +72,11 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
         // while the box waits behind other windows).
         toolkit_.SetTaskbarProgress(window_, TaskbarState::Error, 0, 0);
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
+    }
+    if (cancelAsked_ && done == total && total > 0) {
+        // The click came while the file was being put in place: it is there now, and the user
+        // must not believe that the old one was kept.
+        toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kCancelTooLate, kMessageBoxOk);
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 // The small window a file-job process shows while it works: "Please wait ...", a progress bar and
-// "Cancel" (also Esc). The job runs on the only thread, so the window lives through
-// ProgressCallback, which the job calls between chunks. Its taskbar button shows the same
-// progress, turns to the error state before the error box, and is cleared when the window closes.
+// "Cancel" (also Esc). The window lives through ProgressCallback, which the job calls on the
+// window's thread between chunks and, while it waits for the disk, every fraction of a second. Its
+// taskbar button shows the same progress, turns to the error state before the error box, and is
+// cleared when the window closes.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +21,10 @@ class ProgressWindow {
 
     // The job's progress callback: pumps the pending events, then moves the bar. Returns 1 when
     // "Cancel" was clicked or the window asked to close, before touching the bar; 0 otherwise.
+    // (StillWorking, total) only pumps, and keeps answering 1 once a cancel was asked for.
     // (-1, -1), the job's failure, shows the box texts::kEncodeDecodeError and waits for the
-    // user to dismiss it.
+    // user to dismiss it. Success after a cancel was asked for (it came too late, while the
+    // output was put in place) shows texts::kCancelTooLate under texts::kInfoCaption.
     int Callback(std::int64_t done, std::int64_t total);
 
     Identity window() const { return window_; }
@@ -37,6 +40,7 @@ class ProgressWindow {
     // The bar holds 32-bit values; totals beyond that are shifted right by this many bits.
     int shift_ = 0;
     std::uint64_t total_ = 0;  // of the job, for the taskbar, which takes 64-bit values
+    bool cancelAsked_ = false;
 };
 
 // Creates and shows the window (title "Vexmora", client area 300 x 150 at the screen's top-left

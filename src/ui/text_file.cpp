@@ -1,6 +1,7 @@
 #include "ui/text_file.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "jobs/output_file.h"
@@ -78,21 +79,32 @@ std::u16string Utf16Text(std::span<const std::uint8_t> bytes, bool bigEndian) {
 
 }  // namespace
 
-std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem) {
-    std::unique_ptr<File> file = fileSystem.OpenForReading(path);
-    if (file == nullptr) {
-        return {};
+namespace {
+
+LoadedText ReadText(File& file) {
+    const std::int64_t size = file.Size();
+    if (size > LoadLimit) {
+        return {TextLoad::TooLarge, {}};
     }
     std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
     std::uint8_t buffer[4096];
     bool utf16 = false;
     for (;;) {
-        const std::int64_t got = file->ReadSome(buffer);
-        if (got <= 0) {
+        const std::int64_t got = file.ReadSome(buffer);
+        if (got < 0) {
+            return {TextLoad::ReadFailed, {}};
+        }
+        if (got == 0) {
             break;
         }
         const std::size_t before = bytes.size();
         bytes.insert(bytes.end(), buffer, buffer + got);
+        // A file that grew since its size was asked (or whose size could not be had) is held to
+        // the same limit.
+        if (static_cast<std::int64_t>(bytes.size()) > LoadLimit) {
+            return {TextLoad::TooLarge, {}};
+        }
         utf16 = HasUtf16Mark(bytes);
         if (!utf16) {
             // In 8-bit text the text ends at its first zero byte, and nothing after it is read.
@@ -105,23 +117,41 @@ std::u16string LoadTextFile(std::u16string_view path, FileSystem& fileSystem) {
         }
     }
     if (utf16) {
-        return Utf16Text(std::span(bytes).subspan(2), bytes[0] == 0xFE);
+        return {TextLoad::Loaded, Utf16Text(std::span(bytes).subspan(2), bytes[0] == 0xFE)};
     }
-    return IsUtf8(bytes) ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    return {TextLoad::Loaded, IsUtf8(bytes) ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes)};
+}
+
+}  // namespace
+
+LoadedText LoadTextFile(std::u16string_view path, FileSystem& fileSystem) {
+    try {
+        std::unique_ptr<File> file = fileSystem.OpenForReading(path);
+        if (file == nullptr) {
+            return {TextLoad::CannotOpen, {}};
+        }
+        return ReadText(*file);
+    } catch (const std::bad_alloc&) {
+        return {TextLoad::NoMemory, {}};
+    }
 }
 
 int SaveTextFile(std::u16string_view path, std::u16string_view text, FileSystem& fileSystem,
                  std::u16string* keptOldFile) {
-    OutputFile output(fileSystem, path);
-    if (!MayWriteTo(fileSystem, path) || !output.Create() ||
-        !output.file().WriteAll(Utf16ToUtf8(text))) {
-        return 0;
+    try {
+        OutputFile output(fileSystem, path);
+        if (!MayWriteTo(fileSystem, path) || !output.Create() ||
+            !output.file().WriteAll(Utf16ToUtf8(text))) {
+            return 0;
+        }
+        const bool committed = output.Commit();
+        if (keptOldFile != nullptr) {
+            *keptOldFile = output.keptOldFile();
+        }
+        return committed ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;  // the output, if any, was discarded on the way out
     }
-    const bool committed = output.Commit();
-    if (keptOldFile != nullptr) {
-        *keptOldFile = output.keptOldFile();
-    }
-    return committed ? 1 : 0;
 }
 
 }  // namespace vexmora

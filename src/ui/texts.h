@@ -35,6 +35,29 @@ inline constexpr std::u16string_view kQuoteInPassword =
     u"The password must not contain a double quote for file encryption.";
 inline constexpr std::u16string_view kSaveFailed = u"The text could not be saved.";
 inline constexpr std::u16string_view kStartFailed = u"The file job could not be started.";
+// Under kInfoCaption, when Cancel came while a file job's output was already being put in place.
+inline constexpr std::u16string_view kCancelTooLate =
+    u"Der Abbruch kam zu sp\u00e4t: die Datei war schon fertig und wurde gespeichert.";
+// Load (under kErrorCaption): the editor keeps its text in every case.
+inline constexpr std::u16string_view kLoadFailed =
+    u"Die Datei konnte nicht gelesen werden. Der Text im Editor bleibt, wie er war.";
+inline constexpr std::u16string_view kLoadTooLarge =
+    u"Die Datei ist zu gro\u00df: der Editor l\u00e4dt Dateien bis 1 MB (1.048.576 Bytes). "
+    u"Gro\u00dfe Dateien verschl\u00fcsselt \"Encode file\".";
+// Load, Save, Encode or Decode ran out of memory (under kErrorCaption).
+inline constexpr std::u16string_view kOutOfMemory =
+    u"Nicht genug Arbeitsspeicher. Der Text im Editor bleibt, wie er war.";
+// Under kErrorCaption, when the program cannot find out whether a file it would write exists.
+inline constexpr std::u16string_view kCannotTellOutput =
+    u"Es l\u00e4sst sich nicht feststellen, ob es diese Datei schon gibt (kein Zugriff?). "
+    u"Sie wird nicht \u00fcberschrieben.";
+// Under kInfoCaption, when files are dropped while the password field is empty.
+inline constexpr std::u16string_view kTypePasswordFirst =
+    u"Bitte zuerst das Passwort eingeben, dann die Dateien ablegen.";
+// Asked, under kInfoCaption, when the main window is closed while dropped files wait their turn.
+inline constexpr std::u16string_view kDropWaitingJobsQuestion =
+    u"Es warten noch abgelegte Dateien darauf, an die Reihe zu kommen. M\u00f6chten Sie diese "
+    u"verwerfen und das Programm beenden?";
 // Asked, under kInfoCaption, before an existing file is replaced.
 inline constexpr std::u16string_view kOverwriteQuestion =
     u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "

@@ -39,6 +39,9 @@ class FileJobTest : public ::testing::Test {
             const std::optional<CipherParams>& params = std::nullopt) {
         calls.clear();
         auto callback = [&](std::int64_t done, std::int64_t total) {
+            if (done == StillWorking) {
+                return 0;  // how often the job looks up depends on the machine's load
+            }
             calls.emplace_back(done, total);
             return answer ? answer(static_cast<int>(calls.size())) : 0;
         };

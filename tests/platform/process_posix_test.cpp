@@ -1,4 +1,4 @@
-// Starting a process on POSIX, and what FileSizeOf reports for sizes and paths that only a POSIX
+// Starting a process on POSIX, and what KindOf reports for sizes and paths that only a POSIX
 // file system makes cheap to set up.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/file_info.h"
+#include "platform/file_system.h"
 #include "platform/process.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -81,7 +81,7 @@ TEST(StartProcessPosix, FailuresAreReported) {
     EXPECT_TRUE(dir.List().empty());
 }
 
-TEST(FileSizeOfPosix, SizesBeyondFourGibibytes) {
+TEST(PathKindPosix, FilesBeyondFourGibibytesAreFiles) {
     test::TempDir dir;
     // A sparse file: no blocks are written.
     const std::uintmax_t size = (std::uintmax_t{1} << 32) + 5;
@@ -91,10 +91,10 @@ TEST(FileSizeOfPosix, SizesBeyondFourGibibytes) {
     if (error) {
         GTEST_SKIP() << "no sparse file here: " << error.message();
     }
-    EXPECT_EQ(FileSizeOf(dir.U16("big")), static_cast<std::int64_t>(size));
+    EXPECT_EQ(RealFileSystem().KindOf(dir.U16("big")), PathKind::RegularFile);
 }
 
-TEST(FileSizeOfPosix, LongPathsAreTakenWhole) {
+TEST(PathKindPosix, LongPathsAreTakenWhole) {
     test::TempDir dir;
     const std::u16string folder = dir.U16("");
     ASSERT_LT(folder.size(), 200u);
@@ -104,14 +104,15 @@ TEST(FileSizeOfPosix, LongPathsAreTakenWhole) {
     dir.Write(name, {1, 2, 3});
     const std::u16string path = dir.U16(name);
     ASSERT_EQ(path.size(), 260u);
-    EXPECT_EQ(FileSizeOf(path), 3);
-    EXPECT_EQ(FileSizeOf(path + u"-and-more"), -1);
-    EXPECT_EQ(FileSizeOf(path.substr(0, 259)), -1);
+    FileSystem& disk = RealFileSystem();
+    EXPECT_EQ(disk.KindOf(path), PathKind::RegularFile);
+    EXPECT_EQ(disk.KindOf(path + u"-and-more"), PathKind::Missing);
+    EXPECT_EQ(disk.KindOf(path.substr(0, 259)), PathKind::Missing);
     const std::string deep = std::string(200, 'a') + "/" + std::string(200, 'b');
     std::filesystem::create_directories(dir.Path(std::string(200, 'a')));
     dir.Write(deep, {1, 2, 3, 4});
-    EXPECT_EQ(FileSizeOf(dir.U16(deep)), 4);
-    EXPECT_EQ(FileSizeOf(dir.U16(std::string(200, 'a'))), -2);
+    EXPECT_EQ(disk.KindOf(dir.U16(deep)), PathKind::RegularFile);
+    EXPECT_EQ(disk.KindOf(dir.U16(std::string(200, 'a'))), PathKind::Other);
 }
 
 }  // namespace

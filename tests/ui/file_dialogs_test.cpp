@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "faulty_file_system.h"
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
@@ -217,23 +218,51 @@ TEST_F(FileDialogsTest, CancelledDialogKeepsTheFolder) {
 TEST_F(FileDialogsTest, MayReplace) {
     dir.Write("exists.txt", test::Bytes("x"));
     dir.Write("empty.txt", {});
+    std::filesystem::create_directory(dir.Path("folder"));
+    const std::u16string question(texts::kOverwriteQuestion);
     struct Row {
         std::u16string path;
         std::optional<int> answer;  // absent: no question expected
         bool result;
+        bool named = false;
+        std::optional<PathKind> kind = std::nullopt;  // what the disk answers instead of the truth
+        std::u16string box = {};                      // the box expected, when not the question
     };
     const std::vector<Row> rows = {
-        {dir.U16("missing.txt"), std::nullopt, true}, {dir.U16("exists.txt"), kAnswerYes, true},
-        {dir.U16("exists.txt"), kAnswerNo, false},    {dir.U16("empty.txt"), kAnswerYes, true},
+        {dir.U16("missing.txt"), std::nullopt, true},
+        {dir.U16("exists.txt"), kAnswerYes, true},
+        {dir.U16("exists.txt"), kAnswerNo, false},
+        {dir.U16("empty.txt"), kAnswerYes, true},
         {dir.U16("empty.txt"), kAnswerNo, false},
+        // The writing refuses what is not a file; nothing to ask.
+        {dir.U16("folder"), std::nullopt, true},
+        {dir.U16("exists.txt"), kAnswerYes, true, true, std::nullopt,
+         dir.U16("exists.txt") + u"\n" + question},
+        // What cannot be told (a file without access, say) is never replaced unasked.
+        {dir.U16("exists.txt"), std::nullopt, false, false, PathKind::Unknown,
+         std::u16string(texts::kCannotTellOutput)},
+        {dir.U16("missing.txt"), std::nullopt, false, true, PathKind::Unknown,
+         std::u16string(texts::kCannotTellOutput)},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.path));
         ScriptedToolkit fresh;
+        test::FaultyFileSystem disk;
+        if (row.kind) {
+            disk.kinds[row.path] = *row.kind;
+        }
         if (row.answer) {
             fresh.QueueAnswer(*row.answer);
         }
-        EXPECT_EQ(MayReplace(fresh, row.path), row.result) << Narrow(row.path);
-        EXPECT_EQ(fresh.messageBoxes().size(), row.answer ? 1u : 0u) << Narrow(row.path);
+        EXPECT_EQ(MayReplace(fresh, row.path, disk, row.named), row.result);
+        const bool boxExpected = row.answer || !row.box.empty();
+        ASSERT_EQ(fresh.messageBoxes().size(), boxExpected ? 1u : 0u);
+        if (boxExpected) {
+            const auto& box = fresh.messageBoxes()[0];
+            EXPECT_EQ(box.text, row.box.empty() ? question : row.box);
+            EXPECT_EQ(box.caption, row.answer ? texts::kInfoCaption : texts::kErrorCaption);
+            EXPECT_EQ(box.type, row.answer ? kMessageBoxYesNo : kMessageBoxOk);
+        }
     }
 }
 

@@ -87,14 +87,14 @@ TEST_F(FileDropTest, NamesChooseTheJobAndAtMostTwoRun) {
 
     End(1);
     ASSERT_EQ(started.size(), 3u);
-    // Only an extension of exactly "vx" decodes; a name that is nothing but ".vx" has none.
-    EXPECT_EQ(started[2], Line(u"E", u"C:\\d\\c.VX", u"C:\\d\\c.VX.vx"));
+    // ".vx" in any case decodes, as Decode file does; a name that is nothing but ".vx" has none.
+    EXPECT_EQ(started[2], Line(u"D", u"C:\\d\\c.VX", u"C:\\d\\c"));
     End(0);
     End(2);
     EXPECT_EQ(started, (std::vector<std::u16string>{
                            Line(u"E", u"C:\\d\\a.txt", u"C:\\d\\a.txt.vx"),
                            Line(u"D", u"C:\\d\\b.txt.vx", u"C:\\d\\b.txt"),
-                           Line(u"E", u"C:\\d\\c.VX", u"C:\\d\\c.VX.vx"),
+                           Line(u"D", u"C:\\d\\c.VX", u"C:\\d\\c"),
                            Line(u"D", u"C:\\d\\my file.vx", u"C:\\d\\my file"),
                            Line(u"E", u"C:\\d\\.vx", u"C:\\d\\.vx.vx"),
                        }));
@@ -144,6 +144,13 @@ TEST_F(FileDropTest, DropsThatStartNothing) {
     Drop({dir.U16("only"), dir.U16("")});
     Drop({});
     EXPECT_EQ(toolkit.messageBoxes().size(), 1u);
+
+    // No password: far more likely forgotten than meant.
+    toolkit.SetText(window->controls().passwordField, u"");
+    Drop({u"C:\\d\\a.txt", u"C:\\d\\b.vx"});
+    ASSERT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(toolkit.messageBoxes()[1].caption, texts::kInfoCaption);
+    EXPECT_EQ(toolkit.messageBoxes()[1].text, texts::kTypePasswordFirst);
     EXPECT_TRUE(started.empty());
     EXPECT_EQ(window->fileJobs().Waiting(), 0u);
 
@@ -162,7 +169,8 @@ TEST_F(FileDropTest, ADroppedFileAsksBeforeReplacingItsOutput) {
     // No: x.txt is passed over and y.txt, whose output is new, starts without a question.
     ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
     EXPECT_EQ(toolkit.messageBoxes()[0].caption, texts::kInfoCaption);
-    EXPECT_EQ(toolkit.messageBoxes()[0].text, texts::kOverwriteQuestion);
+    EXPECT_EQ(toolkit.messageBoxes()[0].text,
+              dir.U16("x.txt.vx") + u"\n" + std::u16string(texts::kOverwriteQuestion));
     EXPECT_EQ(started,
               (std::vector<std::u16string>{Line(u"E", dir.U16("y.txt"), dir.U16("y.txt.vx"))}));
     toolkit.QueueAnswer(kAnswerYes);
@@ -170,6 +178,22 @@ TEST_F(FileDropTest, ADroppedFileAsksBeforeReplacingItsOutput) {
     EXPECT_EQ(toolkit.messageBoxes().size(), 2u);
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(started[1], Line(u"E", dir.U16("x.txt"), dir.U16("x.txt.vx")));
+}
+
+// Closing while dropped files wait asks first; jobs already started are processes of their own.
+TEST_F(FileDropTest, ClosingWhileFilesWaitAsks) {
+    Drop({u"C:\\d\\a", u"C:\\d\\b", u"C:\\d\\c"});
+    ASSERT_EQ(window->fileJobs().Waiting(), 1u);
+    for (int answer : {kAnswerNo, kAnswerYes}) {
+        toolkit.QueueAnswer(answer);
+        toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, window->controls().window);
+        EXPECT_EQ(HandleMainEvent(*window, toolkit.WaitEvent(0)), answer == kAnswerYes ? 0 : 1);
+        EXPECT_EQ(window->fileJobs().Waiting(), 1u);  // kept open, its turn is still to come
+    }
+    ASSERT_EQ(toolkit.messageBoxes().size(), 2u);
+    EXPECT_EQ(toolkit.messageBoxes()[1].caption, texts::kInfoCaption);
+    EXPECT_EQ(toolkit.messageBoxes()[1].text, texts::kDropWaitingJobsQuestion);
+    EXPECT_EQ(toolkit.messageBoxes()[1].type, kMessageBoxYesNo);
 }
 
 TEST_F(FileDropTest, AFailedStartIsReportedAndTheQueueGoesOn) {

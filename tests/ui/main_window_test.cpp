@@ -7,6 +7,7 @@
 
 #include "crypto/direction.h"
 #include "crypto/random.h"
+#include "faulty_file_system.h"
 #include "jobs/text_job.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -14,6 +15,7 @@
 #include "toolkit/scripted_toolkit.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
+#include "ui/text_file.h"
 #include "ui/texts.h"
 
 namespace vexmora {
@@ -299,10 +301,12 @@ TEST_F(MainWindowTest, LoadReplacesTheEditorText) {
     EXPECT_EQ(Editor(), u"\uFEFFL\u00e4d\r\nx");
     EXPECT_EQ(LastUsedFolder(), std::optional<std::u16string>(dir.U16("")));
     EXPECT_TRUE(toolkit.messageBoxes().empty());
-    // A name that reads nothing empties the editor.
-    toolkit.QueueFileChoice(dir.U16("missing.txt"));
+    // An empty file empties the editor.
+    dir.Write("empty.txt", {});
+    toolkit.QueueFileChoice(dir.U16("empty.txt"));
     Click(c().loadButton);
     EXPECT_EQ(Editor(), u"");
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
     EXPECT_TRUE(toolkit.fileDialogs().back().args.initialFolder.has_value());
 }
 
@@ -543,15 +547,19 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
         std::u16string chosen;
         std::u16string parameters;
         std::u16string_view pattern;
+        std::u16string savedAs = {};  // the output named in the save dialog, when one is asked
     };
     const std::vector<Row> rows = {
         {&MainWindowControls::encodeFileButton, u"pw", u"C:\\data\\a.bin",
          u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"pw\"", texts::kAllFilesPattern},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.bin.vx",
          u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"pw\"", texts::kContainerPattern},
-        // The last three characters go, whatever they are.
+        // A name without ".vx" has no output to derive: the user names it.
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\report.pdf",
-         u"\"D\" \"C:\\data\\report.pdf\" \"C:\\data\\report.\" \"pw\"", texts::kContainerPattern},
+         u"\"D\" \"C:\\data\\report.pdf\" \"D:\\out\\report\" \"pw\"", texts::kContainerPattern,
+         u"D:\\out\\report"},
+        {&MainWindowControls::decodeFileButton, u"pw", u"C:\\report.vx.bak",
+         u"\"D\" \"C:\\report.vx.bak\" \"C:\\r\" \"pw\"", texts::kContainerPattern, u"C:\\r"},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.VX",
          u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\" \"pw\"", texts::kContainerPattern},
         // An empty password is an empty quoted field.
@@ -570,12 +578,27 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
         toolkit.SetText(c().passwordField, row.password);
         toolkit.SetText(c().textEditor, u"editor");
         toolkit.QueueFileChoice(row.chosen);
+        if (!row.savedAs.empty()) {
+            toolkit.QueueFileChoice(row.savedAs);
+        }
+        const std::size_t dialogs = toolkit.fileDialogs().size();
         EXPECT_EQ(Click(c().*row.button), 1);
         ASSERT_EQ(starts.size(), 1u);
         EXPECT_EQ(starts[0], (Start{kProgram, row.parameters, kProgramFolder}));
-        const auto& dialog = toolkit.fileDialogs().back().args;
+        const auto& dialog = toolkit.fileDialogs().at(dialogs).args;
         EXPECT_EQ(dialog.pattern, row.pattern);
         EXPECT_FALSE(dialog.forSaving);
+        ASSERT_EQ(toolkit.fileDialogs().size(), dialogs + (row.savedAs.empty() ? 1 : 2));
+        if (!row.savedAs.empty()) {
+            // Saving, in the input's folder, with no name offered (the input's own would be
+            // refused).
+            const auto& save = toolkit.fileDialogs().back().args;
+            EXPECT_TRUE(save.forSaving);
+            EXPECT_EQ(save.pattern, texts::kAllFilesPattern);
+            const std::u16string folder = row.chosen.substr(0, row.chosen.rfind(u'\\'));
+            EXPECT_EQ(save.initialFolder, folder.back() == u':' ? folder + u"\\" : folder);
+            EXPECT_EQ(save.initialFileName, u"");
+        }
         EXPECT_EQ(*LastUsedFolder(), row.chosen.substr(0, row.chosen.rfind(u'\\') + 1));
         EXPECT_EQ(Editor(), u"editor");
     }
@@ -596,6 +619,7 @@ TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
         const char* how;
         std::function<void()> start;
         std::u16string parameters;
+        std::u16string output;
     };
     const std::vector<Row> rows = {
         {"Encode file",
@@ -603,16 +627,16 @@ TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
              toolkit.QueueFileChoice(dir.U16("a.bin"));
              Click(c().encodeFileButton);
          },
-         encode},
+         encode, dir.U16("a.bin.vx")},
         {"Decode file",
          [&] {
              toolkit.QueueFileChoice(dir.U16("a.bin.vx"));
              Click(c().decodeFileButton);
          },
-         decode},
+         decode, dir.U16("a.bin")},
         // Any other way into a file job (a dropped file) asks the same.
         {"a file handed to the window", [&] { window->StartFileJob(kEncrypt, dir.U16("a.bin")); },
-         encode},
+         encode, dir.U16("a.bin.vx")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.how);
@@ -623,7 +647,10 @@ TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
             row.start();
             ASSERT_EQ(toolkit.messageBoxes().size(), boxes + 1);
             EXPECT_EQ(toolkit.messageBoxes().back().caption, texts::kInfoCaption);
-            EXPECT_EQ(toolkit.messageBoxes().back().text, texts::kOverwriteQuestion);
+            // The file on a line of its own above the question, which may come long after the
+            // file was chosen or dropped.
+            EXPECT_EQ(toolkit.messageBoxes().back().text,
+                      row.output + u"\n" + std::u16string(texts::kOverwriteQuestion));
             EXPECT_EQ(toolkit.messageBoxes().back().type, kMessageBoxYesNo);
             if (answer == kAnswerNo) {
                 EXPECT_TRUE(starts.empty());
@@ -647,6 +674,13 @@ TEST_F(MainWindowTest, FileButtonCancelledStartsNothing) {
         EXPECT_EQ(Click(button), 1);
     }
     EXPECT_EQ(toolkit.fileDialogs().size(), 2u);
+    EXPECT_FALSE(LastUsedFolder().has_value());
+    // Decode file of a name without ".vx", its output not named.
+    toolkit.QueueFileChoice(u"C:\\data\\report.pdf");
+    toolkit.QueueFileChoice(u"");
+    EXPECT_EQ(Click(c().decodeFileButton), 1);
+    EXPECT_EQ(toolkit.fileDialogs().size(), 4u);
+    ForgetLastUsedFolder();
     EXPECT_TRUE(starts.empty());
     EXPECT_TRUE(toolkit.messageBoxes().empty());
     EXPECT_FALSE(LastUsedFolder().has_value());
@@ -696,6 +730,74 @@ TEST_F(MainWindowTest, StarterThatFailsIsReported) {
     Click(c().encodeFileButton);
     EXPECT_EQ(starts.size(), 1u);
     ExpectOneBox(u"Error", u"The file job could not be started.", kMessageBoxOk);
+}
+
+// Whatever fails in Load, Save, Encode or Decode, the editor keeps what it held, and a box says
+// what happened. "No memory" is a copy of the text that cannot be had.
+TEST(MainWindowFailures, TheEditorsTextIsNeverLost) {
+    struct Row {
+        const char* what;
+        Identity MainWindowControls::*button;
+        std::string file;  // chosen in the dialog
+        std::size_t fileSize;
+        std::int64_t readBudget;
+        std::size_t textCopyLimit;
+        std::u16string_view box;
+    };
+    constexpr std::size_t kNoLimit = SIZE_MAX;
+    const auto load = &MainWindowControls::loadButton;
+    const auto size = static_cast<std::size_t>(LoadLimit);
+    const std::vector<Row> rows = {
+        {"Load of a missing file", load, "missing.txt", 0, -1, kNoLimit, texts::kLoadFailed},
+        {"Load failing half-way", load, "in.txt", 6000, 4096, kNoLimit, texts::kLoadFailed},
+        {"Load above the limit", load, "in.txt", size + 1, -1, kNoLimit, texts::kLoadTooLarge},
+        {"Load without memory", load, "in.txt", 300, -1, 100, texts::kOutOfMemory},
+        {"Encode without memory", &MainWindowControls::encodeButton, "", 0, -1, 40,
+         texts::kOutOfMemory},
+        {"Decode without memory", &MainWindowControls::decodeButton, "", 0, -1, 10,
+         texts::kOutOfMemory},
+        {"Save without memory", &MainWindowControls::saveButton, "out.txt", 0, -1, 10,
+         texts::kOutOfMemory},
+    };
+    const std::u16string kept = u"the user's unsaved text";  // longer than any limit above
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        if (row.fileSize > 0) {
+            dir.Write(row.file, Bytes(row.fileSize, 'f'));
+        }
+        test::FaultyFileSystem disk;
+        disk.readBudget = row.readBudget;
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = BuildMainWindow(t, 0, 0, 800, 600, nullptr, kProgram, disk);
+        t.SetText(w->controls().passwordField, u"pw");
+        t.SetText(w->controls().textEditor, kept);
+        if (!row.file.empty()) {
+            t.QueueFileChoice(dir.U16(row.file));
+        }
+        t.textCopyLimit = row.textCopyLimit;
+        t.QueueEvent(ControlEvent, w->controls().*row.button);
+        EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
+        t.textCopyLimit = kNoLimit;
+
+        EXPECT_EQ(t.ControlText(w->controls().textEditor), kept);
+        ASSERT_EQ(t.messageBoxes().size(), 1u);
+        EXPECT_EQ(t.messageBoxes()[0].caption, texts::kErrorCaption);
+        EXPECT_EQ(t.messageBoxes()[0].text, row.box);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("out.txt")));
+        if (row.box == texts::kLoadTooLarge) {
+            EXPECT_EQ(disk.bytesRead.load(), 0);  // refused before reading
+        }
+        // The wait cursor is gone again.
+        ASSERT_FALSE(t.calls().empty());
+        for (auto call = t.calls().rbegin(); call != t.calls().rend(); ++call) {
+            if (call->what == "busy") {
+                EXPECT_EQ(call->value, 0);
+                break;
+            }
+        }
+    }
 }
 
 TEST(ChildCommandLine, FourQuotedFields) {

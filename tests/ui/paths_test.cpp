@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_info.h"
+#include "platform/file_system.h"
 #include "temp_dir.h"
 #include "test_support.h"
 
@@ -38,10 +38,12 @@ TEST(ExtensionOf, MoreCases) {
 
 TEST(IsContainerName, AnyCaseOfTheExtensionOnly) {
     const std::vector<std::pair<std::u16string, bool>> rows = {
-        {u"C:\\docs\\a.vx", true},   {u"C:\\docs\\A.VX", true},  {u"a.Vx", true},
-        {u"C:\\docs\\report.pdf", false}, {u"a.vxx", false}, {u"a.xvx", false},
-        {u"avx", false},                {u"C:\\docs\\.vx", false},  {u".vx", false},
-        {u"a.wx", false},               {u"a.v8", false},             {u"", false},
+        {u"C:\\docs\\a.vx", true}, {u"C:\\docs\\A.VX", true},
+        {u"a.Vx", true},           {u"C:\\docs\\report.pdf", false},
+        {u"a.vxx", false},         {u"a.xvx", false},
+        {u"avx", false},           {u"C:\\docs\\.vx", false},
+        {u".vx", false},           {u"a.wx", false},
+        {u"a.v8", false},          {u"", false},
     };
     for (const auto& [path, container] : rows) {
         EXPECT_EQ(IsContainerName(path), container) << Narrow(path);
@@ -104,32 +106,28 @@ TEST(IsValidFileName, AcceptedNames) {
     EXPECT_FALSE(IsValidFileName(u""));
 }
 
-class FileSizeOfTest : public ::testing::Test {
+class PathKindTest : public ::testing::Test {
   protected:
     test::TempDir dir;
 };
 
-TEST_F(FileSizeOfTest, Table) {
+// What the window asks about a path before it drops, loads or replaces it.
+TEST_F(PathKindTest, Table) {
     dir.Write("empty", {});
-    dir.Write("one", {0x00});
     dir.Write("data", test::TestData(70001));
     std::filesystem::create_directories(dir.Path("folder"));
     const std::u16string sep(1, static_cast<char16_t>(std::filesystem::path::preferred_separator));
-    const std::vector<std::pair<std::u16string, std::int64_t>> rows = {
-        {u"", -1},
-        {dir.U16("missing"), -1},
-        {dir.U16("no such folder") + sep + u"x", -1},
-        {dir.U16("empty"), 0},
-        {dir.U16("one"), 1},
-        {dir.U16("data"), 70001},
-        {dir.U16("folder"), -2},
-        {dir.U16("folder") + sep, -2},
-        {dir.U16("folder") + sep + sep, -2},
-        {dir.U16(""), -2},               // the temporary folder itself, with its separator
-        {dir.U16("data") + sep, 70001},  // trailing separators are dropped first
+    const std::vector<std::pair<std::u16string, PathKind>> rows = {
+        {dir.U16("missing"), PathKind::Missing},
+        {dir.U16("no such folder") + sep + u"x", PathKind::Missing},
+        {dir.U16("empty"), PathKind::RegularFile},
+        {dir.U16("data"), PathKind::RegularFile},
+        {dir.U16("folder"), PathKind::Other},
+        {dir.U16("folder") + sep, PathKind::Other},
+        {dir.U16(""), PathKind::Other},  // the temporary folder itself, with its separator
     };
-    for (const auto& [path, size] : rows) {
-        EXPECT_EQ(FileSizeOf(path), size) << Narrow(path);
+    for (const auto& [path, kind] : rows) {
+        EXPECT_EQ(RealFileSystem().KindOf(path), kind) << Narrow(path);
     }
 }
 

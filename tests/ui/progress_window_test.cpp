@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "crypto/key_derivation.h"
+#include "faulty_file_system.h"
+#include "jobs/file_job.h"
+#include "temp_dir.h"
+#include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
 #include "ui/dpi.h"
+#include "ui/texts.h"
 
 namespace vexmora {
 namespace {
@@ -151,6 +161,97 @@ TEST_F(ProgressCallbackTest, TaskbarFollowsTheJob) {
     window.reset();
     EXPECT_EQ(toolkit.calls().back().what, "taskbar none");
     EXPECT_EQ(toolkit.windows().at(id).taskbarState, TaskbarState::None);
+}
+
+// Esc while the job waits for a slow disk: in the middle of its only chunk, in the flush, in the
+// move into place. The window keeps answering all the while; up to the move the old file stays,
+// after it the job has succeeded and says so.
+TEST(ProgressWindowOverAJob, EscWhileTheDiskIsSlowIsAnsweredAndKeepsTheOldFileUntilTheMove) {
+    using Clock = std::chrono::steady_clock;
+    enum class Stage { Write, Flush, Move };
+    struct Row {
+        const char* what;
+        Stage stage;
+        int result;
+        bool oldFileKept;
+    };
+    const std::vector<Row> rows = {
+        {"write of the last chunk", Stage::Write, 0, true},
+        {"flush", Stage::Flush, 0, true},
+        {"move into place", Stage::Move, 1, false},
+    };
+    const Key key = DeriveKey(u"pw");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = OpenProgressWindow(t);
+        test::TempDir dir;
+        const auto input = test::TestData(3 * 1024 * 1024 + 5);  // one chunk, several pieces
+        dir.Write("in", input);
+        dir.Write("out", test::Bytes("old bytes"));
+
+        // The first call of the stage's step takes a second and a half.
+        std::atomic<bool> slow{false};
+        std::atomic<int> calls{0};
+        auto slowDisk = [&] {
+            if (calls++ == 0) {
+                slow = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                slow = false;
+            }
+        };
+        test::FaultyFileSystem disk;
+        switch (row.stage) {
+            case Stage::Write:
+                disk.duringWrite = slowDisk;
+                break;
+            case Stage::Flush:
+                disk.duringFlush = slowDisk;
+                break;
+            case Stage::Move:
+                disk.beforeReplace = [&](std::u16string_view) { slowDisk(); };
+                break;
+        }
+
+        int pumps = 0;
+        Clock::time_point last;
+        Clock::duration longestGap{};
+        t.onIdle = [&](ScriptedToolkit& toolkit) {
+            if (!slow) {
+                return;
+            }
+            const Clock::time_point now = Clock::now();
+            if (pumps++ == 0) {
+                toolkit.PressShortcut(w->window(), ShortcutKey::Escape);
+            } else {
+                longestGap = std::max(longestGap, now - last);
+            }
+            last = now;
+        };
+        const int result = RunFileJob(
+            key.span(), kEncrypt, dir.U16("in"), dir.U16("out"),
+            [&](std::int64_t done, std::int64_t total) {
+                return ProgressCallback(*w, done, total);
+            },
+            0, std::nullopt, disk);
+
+        EXPECT_EQ(result, row.result);
+        // 1.5 s at one look per WaitingCallInterval, with room for a busy machine.
+        EXPECT_GE(pumps, 10);
+        EXPECT_LT(longestGap, std::chrono::milliseconds(200));
+        EXPECT_EQ(test::WithoutKeptFiles(dir.List(), row.oldFileKept ? 0 : 1),
+                  (std::vector<std::string>{"in", "out"}));
+        EXPECT_EQ(dir.Read("out") == test::Bytes("old bytes"), row.oldFileKept);
+        if (row.oldFileKept) {
+            EXPECT_TRUE(t.messageBoxes().empty());
+        } else {
+            EXPECT_EQ(dir.Read("out").size(), input.size() + 16 + 11);  // IV and padding
+            ASSERT_EQ(t.messageBoxes().size(), 1u);
+            EXPECT_EQ(t.messageBoxes()[0].caption, texts::kInfoCaption);
+            EXPECT_EQ(t.messageBoxes()[0].text, texts::kCancelTooLate);
+        }
+    }
 }
 
 TEST(Dpi, ScaledRoundsHalvesToEven) {

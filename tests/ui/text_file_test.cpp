@@ -47,7 +47,7 @@ TEST_F(TextFileTest, SavedBytesAreTheUtf8OfTheText) {
         const std::string name = "file" + std::to_string(i) + ".txt";
         ASSERT_EQ(SaveTextFile(dir.U16(name), rows[i].text), 1) << i;
         EXPECT_EQ(dir.Read(name), rows[i].bytes) << i;
-        EXPECT_EQ(LoadTextFile(dir.U16(name)), rows[i].text) << i;
+        EXPECT_EQ(LoadTextFile(dir.U16(name)).text, rows[i].text) << i;
     }
     // Nothing but the files themselves: no temporary file stays behind.
     EXPECT_EQ(dir.List().size(), rows.size());
@@ -73,7 +73,7 @@ TEST_F(TextFileTest, LargeTextRoundTripsAcrossBufferBoundaries) {
     text += std::u16string(3000, u'\u20ac');
     ASSERT_EQ(SaveTextFile(dir.U16("big.txt"), text), 1);
     EXPECT_EQ(dir.Read("big.txt").size(), 4095u + 2 + (8192 - 4097 - 2) + 4 + 9000);
-    EXPECT_EQ(LoadTextFile(dir.U16("big.txt")), text);
+    EXPECT_EQ(LoadTextFile(dir.U16("big.txt")).text, text);
 }
 
 TEST_F(TextFileTest, LoadReadsBytesUpToTheFirstZero) {
@@ -100,7 +100,7 @@ TEST_F(TextFileTest, LoadReadsBytesUpToTheFirstZero) {
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         dir.Write("in.txt", rows[i].bytes);
-        EXPECT_EQ(LoadTextFile(dir.U16("in.txt")), rows[i].text) << i;
+        EXPECT_EQ(LoadTextFile(dir.U16("in.txt")).text, rows[i].text) << i;
     }
 }
 
@@ -140,7 +140,7 @@ TEST_F(TextFileTest, LoadChoosesTheEncodingByTheBytes) {
     };
     for (const Row& row : rows) {
         dir.Write("in.txt", row.bytes);
-        EXPECT_EQ(LoadTextFile(dir.U16("in.txt")), row.text) << row.what;
+        EXPECT_EQ(LoadTextFile(dir.U16("in.txt")).text, row.text) << row.what;
     }
 }
 
@@ -155,7 +155,7 @@ TEST_F(TextFileTest, LoadThenSaveTurnsOtherEncodingsIntoUtf8) {
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
         dir.Write("in.txt", files[i]);
-        ASSERT_EQ(SaveTextFile(dir.U16("out.txt"), LoadTextFile(dir.U16("in.txt"))), 1);
+        ASSERT_EQ(SaveTextFile(dir.U16("out.txt"), LoadTextFile(dir.U16("in.txt")).text), 1);
         EXPECT_EQ(dir.Read("out.txt"), utf8) << i;
     }
 }
@@ -165,32 +165,63 @@ TEST_F(TextFileTest, Utf16MarkSplitAcrossReads) {
     dir.Write("in.txt", Bytes{0xFF, 0xFE, 'H', 0, 'i', 0});
     FaultyFileSystem disk;
     disk.readPieceSize = 1;
-    EXPECT_EQ(LoadTextFile(dir.U16("in.txt"), disk), u"Hi");
+    EXPECT_EQ(LoadTextFile(dir.U16("in.txt"), disk).text, u"Hi");
 }
 
 TEST_F(TextFileTest, ByteOrderMarkSurvivesLoadAndSave) {
     const Bytes bytes = {0xEF, 0xBB, 0xBF, 'l', 'i', 'n', 'e', '\r', '\n'};
     dir.Write("bom.txt", bytes);
-    const std::u16string text = LoadTextFile(dir.U16("bom.txt"));
+    const std::u16string text = LoadTextFile(dir.U16("bom.txt")).text;
     ASSERT_EQ(text, u"\uFEFFline\r\n");
     ASSERT_EQ(SaveTextFile(dir.U16("copy.txt"), text), 1);
     EXPECT_EQ(dir.Read("copy.txt"), bytes);
 }
 
-TEST_F(TextFileTest, WhatCannotBeOpenedLoadsAsTheEmptyText) {
+TEST_F(TextFileTest, WhatCannotBeOpenedLoadsNoText) {
     std::filesystem::create_directories(dir.Path("folder"));
     for (const std::u16string& path : {dir.U16("missing.txt"), dir.U16("no such folder/a.txt"),
                                        dir.U16("folder"), std::u16string()}) {
-        EXPECT_EQ(LoadTextFile(path), u"") << std::filesystem::path(path).string();
+        const LoadedText loaded = LoadTextFile(path);
+        EXPECT_EQ(loaded.result, TextLoad::CannotOpen) << std::filesystem::path(path).string();
+        EXPECT_EQ(loaded.text, u"") << std::filesystem::path(path).string();
     }
 }
 
-TEST_F(TextFileTest, ReadErrorEndsTheText) {
+TEST_F(TextFileTest, ReadErrorGivesNoTextAtAll) {
     dir.Write("in.txt", Bytes(6000, 'q'));
     FaultyFileSystem disk;
     disk.readBudget = 4096;  // the first read of a 4096-byte buffer works, the second fails
-    const std::u16string text = LoadTextFile(dir.U16("in.txt"), disk);
-    EXPECT_EQ(text, std::u16string(4096, u'q'));
+    const LoadedText loaded = LoadTextFile(dir.U16("in.txt"), disk);
+    EXPECT_EQ(loaded.result, TextLoad::ReadFailed);
+    EXPECT_EQ(loaded.text, u"");
+}
+
+// Files above the limit are refused before their first byte is read, also one that grows past
+// it while it is read.
+TEST_F(TextFileTest, LoadLimit) {
+    struct Row {
+        const char* what;
+        std::int64_t size;
+        std::int64_t growth;
+        TextLoad result;
+        bool nothingRead;
+    };
+    const std::vector<Row> rows = {
+        {"at the limit", LoadLimit, 0, TextLoad::Loaded, false},
+        {"a byte above", LoadLimit + 1, 0, TextLoad::TooLarge, true},
+        {"grows past it while read", LoadLimit - 10, 20, TextLoad::TooLarge, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        dir.Write("in.txt", Bytes(static_cast<std::size_t>(row.size), 'z'));
+        FaultyFileSystem disk;
+        disk.sizeChange = row.growth;
+        const LoadedText loaded = LoadTextFile(dir.U16("in.txt"), disk);
+        EXPECT_EQ(loaded.result, row.result);
+        EXPECT_EQ(loaded.text.size(),
+                  row.result == TextLoad::Loaded ? static_cast<std::size_t>(row.size) : 0u);
+        EXPECT_EQ(disk.bytesRead.load() == 0, row.nothingRead);
+    }
 }
 
 TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
@@ -254,7 +285,7 @@ TEST_F(TextFileTest, SaveOverTheFaultFreeWrapperWorks) {
     ASSERT_EQ(listing.size(), 2u);
     EXPECT_EQ(listing[1], "notes.txt");
     EXPECT_EQ(dir.Read(listing[0]), test::Bytes("old"));
-    EXPECT_EQ(LoadTextFile(dir.U16("notes.txt"), disk), u"new \u00e4");
+    EXPECT_EQ(LoadTextFile(dir.U16("notes.txt"), disk).text, u"new \u00e4");
 }
 
 TEST_F(TextFileTest, SaveSendsTheReplacedFileToTheBin) {

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -24,6 +25,12 @@ void Monitor::Wait() {
     std::unique_lock lock(state_->mutex, std::adopt_lock);
     state_->changed.wait(lock);
     lock.release();  // still held, by the caller
+}
+
+void Monitor::WaitFor(int milliseconds) {
+    std::unique_lock lock(state_->mutex, std::adopt_lock);
+    state_->changed.wait_for(lock, std::chrono::milliseconds(milliseconds));
+    lock.release();
 }
 
 void Monitor::NotifyAll() {

@@ -23,6 +23,10 @@ void Monitor::Wait() {
     SleepConditionVariableSRW(&state_->changed, &state_->lock, INFINITE, 0);
 }
 
+void Monitor::WaitFor(int milliseconds) {
+    SleepConditionVariableSRW(&state_->changed, &state_->lock, static_cast<DWORD>(milliseconds), 0);
+}
+
 void Monitor::NotifyAll() {
     WakeAllConditionVariable(&state_->changed);
 }
