@@ -148,8 +148,9 @@ std::unique_ptr<ChildProcess> StartProcess(std::u16string_view programPath,
     }
     // Neither end is inheritable yet: a child that another thread starts meanwhile gets neither.
     UniqueHandle readEnd, writeEnd;
-    const auto frame = static_cast<DWORD>(kSecretHeaderSize + secret.size());
-    if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), nullptr, frame)) {
+    // The size is a suggestion to the system: some room on top of the frame.
+    const auto buffer = static_cast<DWORD>(kSecretHeaderSize + secret.size() + 4096);
+    if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), nullptr, buffer)) {
         return nullptr;
     }
     // The pipe's buffer holds the whole frame, so the writes end before the child starts, and
