@@ -7,7 +7,6 @@
 #include "platform/process.h"
 #include "platform/secret_frame.h"
 #include "platform/win32/unique_resources.h"
-#include "temp_dir.h"
 #include "test_support.h"
 
 namespace vexmora {
@@ -68,17 +67,6 @@ TEST(ReadInheritedSecretWin32, OnlyAWholeFrameOfAClosedPipeIsASecret) {
                       *row.expected);
         }
     }
-    // A file is no channel, and is left open.
-    test::TempDir dir;
-    dir.Write("file", Framed(secret));
-    const UniqueHandle file(CreateFileW(reinterpret_cast<const wchar_t*>(dir.U16("file").c_str()),
-                                        GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                        nullptr));
-    ASSERT_TRUE(file.Valid());
-    Bytes buffer(64);
-    EXPECT_FALSE(ReadInheritedSecret(NameOf(file.Get()), buffer).has_value());
-    DWORD flags = 0;
-    EXPECT_TRUE(GetHandleInformation(file.Get(), &flags));
 }
 
 }  // namespace
