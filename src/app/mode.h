@@ -32,7 +32,8 @@ struct Mode {
 //   D in out password       decrypt in into out
 //   D in.vx password        decrypt into in without ".vx" (the extension must be exactly "vx")
 // E or D with any other count, or D with 3 parameters and another extension: Nothing.
-// Fewer than 3 parameters, or a first parameter other than E or D: Window.
+// Otherwise (fewer than 3 parameters, or a first parameter other than E or D), unless parameter
+// 0 names a channel (below): Window.
 //
 // A job that the window starts carries no password on its command line:
 //   <channel> E|D in out    (fromWindow; the password comes through the channel, see
