@@ -64,6 +64,16 @@ inline std::vector<std::size_t> RandomSplit(std::size_t size, std::mt19937& engi
     return pieces;
 }
 
+// The secret that a window hands to a file-job child (the password's UTF-16 code units), read
+// back as text.
+inline std::u16string SecretAsText(std::span<const std::uint8_t> secret) {
+    std::u16string text(secret.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(secret[2 * i] | secret[2 * i + 1] << 8);
+    }
+    return text;
+}
+
 // A started process that runs until the test sets *running to false.
 struct FakeChild final : ChildProcess {
     std::shared_ptr<bool> running = std::make_shared<bool>(true);

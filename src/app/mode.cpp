@@ -2,6 +2,7 @@
 
 #include "app/parameters.h"
 #include "crypto/direction.h"
+#include "platform/process.h"
 #include "ui/paths.h"
 
 namespace vexmora {
@@ -18,14 +19,33 @@ std::u16string LowerAscii(std::u16string text) {
     return text;
 }
 
+// <channel> E|D in out: the output is always named, the window works it out.
+Mode ChooseWindowJob(std::u16string_view commandLine, int count) {
+    const std::u16string letter = LowerAscii(ParameterAt(commandLine, 1));
+    if (count != 4 || (letter != u"e" && letter != u"d")) {
+        return {ModeKind::Nothing, {}};
+    }
+    Mode mode{ModeKind::FileJob, {}};
+    mode.job.direction = letter == u"e" ? kEncrypt : kDecrypt;
+    mode.job.input = ParameterAt(commandLine, 2);
+    mode.job.output = ParameterAt(commandLine, 3);
+    mode.job.passwordChannel = ParameterAt(commandLine, 0);
+    mode.job.fromWindow = true;
+    return mode;
+}
+
 }  // namespace
 
 Mode ChooseMode(std::u16string_view commandLine) {
     const int count = ParameterCount(commandLine);
+    const std::u16string first = ParameterAt(commandLine, 0);
+    if (first.starts_with(kSecretChannelPrefix)) {
+        return ChooseWindowJob(commandLine, count);
+    }
     if (count < 3) {
         return {};
     }
-    const std::u16string letter = LowerAscii(ParameterAt(commandLine, 0));
+    const std::u16string letter = LowerAscii(first);
     if (letter != u"e" && letter != u"d") {
         return {};
     }

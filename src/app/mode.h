@@ -11,8 +11,9 @@ struct FileJobRequest {
     std::u16string input;
     std::u16string output;
     std::u16string password;
-    // Started by the main window, which passed the password privately; such a job tells the user
-    // in a box about a kept old file.
+    std::u16string passwordChannel;  // where a window's job reads its password; empty for scripts
+    // The main window started this job: its password came through the channel, and a kept old
+    // file is named in a box (a script's job shows none).
     bool fromWindow = false;
 };
 
@@ -33,7 +34,18 @@ struct Mode {
 //   D in out password       decrypt in into out
 //   D in.vx password        decrypt into in without ".vx" (the extension must be exactly "vx")
 // E or D with any other count, or D with 3 parameters and another extension: Nothing.
-// Fewer than 3 parameters, or a first parameter other than E or D: Window.
+// Otherwise (fewer than 3 parameters, or a first parameter other than E or D), unless parameter
+// 0 names a channel (below): Window.
+//
+// A job that the window starts carries no password on its command line:
+//   <channel> E|D in out    (fromWindow; the password comes through the channel, see
+//                            kSecretChannelPrefix)
+// Every line whose parameter 0 starts with the channel prefix is such a job or, with any other
+// count or letter, Nothing; it is never a window or a script's job. The rule keeps every script
+// line as it was: a script's first parameter is E or D, so a password that looks like a channel
+// (E in out /secret-pipe:5) is still that password, never a handle. Before, such a first parameter
+// opened the window, where no file was touched. The channel is not read here: a name that is no
+// channel fails the job (exit 1), it never falls back to a password taken from the line.
 Mode ChooseMode(std::u16string_view commandLine);
 
 }  // namespace vexmora

@@ -4,12 +4,56 @@
 #include "crypto/cipher_stream.h"
 #include "crypto/key_derivation.h"
 #include "crypto/random.h"
+#include "crypto/wipe.h"
 #include "jobs/file_job.h"
+#include "platform/process.h"
 #include "ui/dpi.h"
 #include "ui/progress_window.h"
 #include "ui/texts.h"
 
 namespace vexmora {
+namespace {
+
+// The key of a job that the window started, from the password its parent handed down through the
+// channel: UTF-16 code units in the machine's order. Nothing when the channel is lost, short, or
+// not a frame of whole code units; the job then fails, it never runs with another password.
+std::optional<Key> ReceiveKey(std::u16string_view channel) {
+    std::vector<char16_t, WipingAllocator<char16_t>> password(kMaxSecretBytes / sizeof(char16_t));
+    const std::optional<std::size_t> size = ReadInheritedSecret(
+        channel,
+        {reinterpret_cast<std::uint8_t*>(password.data()), password.size() * sizeof(char16_t)});
+    if (!size || *size % sizeof(char16_t) != 0) {
+        return std::nullopt;
+    }
+    // The received copy goes (wiped by its allocator) as soon as the key is made.
+    return DeriveKey({password.data(), *size / sizeof(char16_t)}, TextFormat::Utf8);
+}
+
+int RunJobWithKey(Toolkit& toolkit, const std::optional<Key>& key, int direction,
+                  std::u16string_view inputPath, std::u16string_view outputPath, bool fromWindow) {
+    std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
+    const auto report = [&](std::int64_t done, std::int64_t total) {
+        return ProgressCallback(*window, done, total);
+    };
+    if (!key) {
+        report(-1, -1);
+        return kExitJobFailed;
+    }
+    // The outcome reaches the user through the callback, not the result: a failed job reports
+    // (-1, -1) before it returns, and ProgressCallback answers that with the error box
+    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing; one that came too
+    // late, while the output was put in place, is a success, and the window says so.
+    const FileJobOutcome outcome =
+        RunFileJobWithOutcome(key->span(), direction, inputPath, outputPath, report);
+    if (fromWindow && !outcome.keptOldFile.empty()) {
+        toolkit.ShowMessageBox(texts::kInfoCaption,
+                               std::u16string(texts::kKeptOldFile) + outcome.keptOldFile,
+                               kMessageBoxOk);
+    }
+    return outcome.result == 1 ? kExitSuccess : kExitJobFailed;
+}
+
+}  // namespace
 
 int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
     // The DPI scale must be known before the first window, the key size and the system random
@@ -22,8 +66,12 @@ int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
     const Mode mode = ChooseMode(commandLine);
     switch (mode.kind) {
         case ModeKind::FileJob:
+            if (mode.job.fromWindow) {
+                return RunJobWithKey(toolkit, ReceiveKey(mode.job.passwordChannel),
+                                     mode.job.direction, mode.job.input, mode.job.output, true);
+            }
             return RunCommandLineJob(toolkit, mode.job.password, mode.job.direction, mode.job.input,
-                                     mode.job.output, mode.job.fromWindow);
+                                     mode.job.output);
         case ModeKind::Nothing:
             return kExitNotUnderstood;
         case ModeKind::Window:
@@ -35,22 +83,8 @@ int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
 int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direction,
                       std::u16string_view inputPath, std::u16string_view outputPath,
                       bool fromWindow) {
-    std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
-    const Key key = DeriveKey(password, TextFormat::Utf8);
-    // The outcome reaches the user through the callback, not the result: a failed job reports
-    // (-1, -1) before it returns, and ProgressCallback answers that with the error box
-    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing; one that came too
-    // late, while the output was put in place, is a success, and the window says so.
-    const FileJobOutcome outcome = RunFileJobWithOutcome(
-        key.span(), direction, inputPath, outputPath, [&](std::int64_t done, std::int64_t total) {
-            return ProgressCallback(*window, done, total);
-        });
-    if (fromWindow && !outcome.keptOldFile.empty()) {
-        toolkit.ShowMessageBox(texts::kInfoCaption,
-                               std::u16string(texts::kKeptOldFile) + outcome.keptOldFile,
-                               kMessageBoxOk);
-    }
-    return outcome.result == 1 ? kExitSuccess : kExitJobFailed;
+    return RunJobWithKey(toolkit, DeriveKey(password, TextFormat::Utf8), direction, inputPath,
+                         outputPath, fromWindow);
 }
 
 }  // namespace vexmora

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexmora {
@@ -57,6 +59,48 @@ class SecretArray {
 
   private:
     std::array<std::uint8_t, N> bytes_{};
+};
+
+// A text (a password) that wipes its code units when it goes away. A std::u16string handed to it
+// is wiped at once, also in its short-string buffer, which no allocator ever sees; moves and
+// copies leave nothing behind either.
+class SecretText {
+  public:
+    SecretText() = default;
+    explicit SecretText(std::u16string&& text) : text_(text) { WipeString(text); }
+    SecretText(const SecretText& other) : text_(other.text_) {}
+    SecretText(SecretText&& other) noexcept : text_(other.text_) { WipeString(other.text_); }
+    SecretText& operator=(const SecretText& other) {
+        if (this != &other) {
+            WipeString(text_);
+            text_ = other.text_;
+        }
+        return *this;
+    }
+    SecretText& operator=(SecretText&& other) noexcept {
+        if (this != &other) {
+            WipeString(text_);
+            text_ = other.text_;
+            WipeString(other.text_);
+        }
+        return *this;
+    }
+    ~SecretText() { WipeString(text_); }
+
+    std::u16string_view view() const { return text_; }
+    // The code units as bytes, in the machine's order.
+    std::span<const std::uint8_t> bytes() const {
+        return {reinterpret_cast<const std::uint8_t*>(text_.data()),
+                text_.size() * sizeof(char16_t)};
+    }
+
+  private:
+    static void WipeString(std::u16string& text) {
+        Wipe(text.data(), text.capacity() * sizeof(char16_t));
+        text.clear();
+    }
+
+    std::u16string text_;
 };
 
 }  // namespace vexmora

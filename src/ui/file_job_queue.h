@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crypto/direction.h"
+#include "crypto/wipe.h"
 #include "platform/process.h"
 
 namespace vexmora {
@@ -18,7 +19,7 @@ namespace vexmora {
 struct WaitingFileJob {
     Direction direction = kEncrypt;
     std::u16string input;
-    std::u16string password;
+    SecretText password;  // wiped when the job leaves the queue, and when the queue goes
 };
 
 class FileJobQueue {

@@ -170,8 +170,8 @@ void MainWindow::CryptEditorText(Direction direction) {
     std::optional<std::u16string> result;
     {
         BusyCursor busy(toolkit_);
-        const std::u16string password = toolkit_.ControlText(controls_.passwordField);
-        result = CryptText(toolkit_.ControlText(controls_.textEditor), password, direction);
+        const SecretText password = FieldPassword();
+        result = CryptText(toolkit_.ControlText(controls_.textEditor), password.view(), direction);
         if (result) {
             // Undoable: a wrong password that passes the padding check gives garbage, and the
             // user gets the text back with Ctrl+Z.
@@ -185,10 +185,6 @@ void MainWindow::CryptEditorText(Direction direction) {
 }
 
 void MainWindow::CryptFile(Direction direction) {
-    // Refused before the dialog, so that no file is chosen in vain.
-    if (!PasswordFitsCommandLine(toolkit_.ControlText(controls_.passwordField))) {
-        return;
-    }
     const std::u16string input = ChooseFile(
         toolkit_, direction == kEncrypt ? texts::kAllFilesPattern : texts::kContainerPattern,
         false);
@@ -209,13 +205,10 @@ void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
     if (files.empty()) {
         return;
     }
-    const std::u16string password = toolkit_.ControlText(controls_.passwordField);
-    if (password.empty()) {
+    const SecretText password = FieldPassword();
+    if (password.view().empty()) {
         // Far more likely forgotten than meant: every file would be encrypted with no password.
         toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kTypePasswordFirst, kMessageBoxOk);
-        return;
-    }
-    if (!PasswordFitsCommandLine(password)) {
         return;
     }
     for (std::u16string& file : files) {
@@ -226,28 +219,21 @@ void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
 
 void MainWindow::StartWaitingFileJobs() {
     while (std::optional<WaitingFileJob> job = fileJobs_.Next()) {
-        StartFileJob(job->direction, job->input, job->password);
+        StartFileJob(job->direction, job->input, job->password.view());
     }
 }
 
-bool MainWindow::PasswordFitsCommandLine(std::u16string_view password) {
-    // The child reads its command line without escapes: a quote would split the password.
-    if (password.find(u'"') == std::u16string_view::npos) {
-        return true;
-    }
-    toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kQuoteInPassword, kMessageBoxOk);
-    return false;
+SecretText MainWindow::FieldPassword() {
+    return SecretText(toolkit_.ControlText(controls_.passwordField));
 }
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
-    return StartFileJob(direction, input, toolkit_.ControlText(controls_.passwordField));
+    const SecretText password = FieldPassword();
+    return StartFileJob(direction, input, password.view());
 }
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
                               std::u16string_view password) {
-    if (!PasswordFitsCommandLine(password)) {
-        return false;
-    }
     const bool encrypt = direction == kEncrypt;
     const std::u16string output = OutputFor(direction, input);
     // The child replaces without asking (as on the command line): the window asks first, naming
@@ -255,10 +241,13 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
     if (output.empty() || !MayReplace(toolkit_, output, fileSystem_, true)) {
         return false;
     }
-    const std::u16string parameters =
-        ChildCommandLine(encrypt ? u"E" : u"D", input, output, password);
+    // The password's code units go to the child as they are in the field: the child derives the
+    // key from them as a script's job does from its command line.
+    const std::u16string parameters = ChildCommandLine(encrypt ? u"E" : u"D", input, output);
+    const std::span<const std::uint8_t> secret{
+        reinterpret_cast<const std::uint8_t*>(password.data()), password.size() * sizeof(char16_t)};
     std::unique_ptr<ChildProcess> child =
-        startProcess_(programPath_, parameters, FolderOf(programPath_));
+        startProcess_(programPath_, parameters, FolderOf(programPath_), secret);
     if (child == nullptr) {
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kStartFailed, kMessageBoxOk);
         return false;
@@ -287,9 +276,9 @@ std::u16string MainWindow::OutputFor(Direction direction, std::u16string_view in
 }
 
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,
-                                std::u16string_view output, std::u16string_view password) {
+                                std::u16string_view output) {
     std::u16string line;
-    for (std::u16string_view field : {letter, input, output, password}) {
+    for (std::u16string_view field : {letter, input, output}) {
         if (!line.empty()) {
             line += u' ';
         }

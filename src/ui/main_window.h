@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "crypto/direction.h"
+#include "crypto/wipe.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
@@ -16,10 +18,11 @@
 
 namespace vexmora {
 
-// Starts a process: program path, parameter text, working folder; the process, or null when none
-// started.
+// Starts a process: program path, parameter text, working folder, and the secret that reaches the
+// child through its own channel (see StartProcess); the process, or null when none started.
 using ProcessStarter = std::function<std::unique_ptr<ChildProcess>(
-    std::u16string_view program, std::u16string_view parameters, std::u16string_view folder)>;
+    std::u16string_view program, std::u16string_view parameters, std::u16string_view folder,
+    std::span<const std::uint8_t> secret)>;
 
 struct MainWindowControls {
     Identity window = kNoIdentity;
@@ -50,10 +53,10 @@ class MainWindow {
     // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
     // (kDecrypt: output = input without its ".vx", see IsContainerName; for any other name the
     // save dialog asks for the output, opened in the input's folder) input with the password of
-    // the window. Every way of starting a file job from the window goes through here: a password
-    // with a double quote is refused with a box, and an existing output is replaced only after
-    // the overwrite question, which names it, was answered Yes (see MayReplace). True when a
-    // child was started.
+    // the window. Every way of starting a file job from the window goes through here: the
+    // password goes to the child as its secret, never on its command line, and an existing
+    // output is replaced only after the overwrite question, which names it, was answered Yes
+    // (see MayReplace). True when a child was started.
     bool StartFileJob(Direction direction, std::u16string_view input);
     // The same with a password given rather than read from the field.
     bool StartFileJob(Direction direction, std::u16string_view input, std::u16string_view password);
@@ -76,8 +79,8 @@ class MainWindow {
     void CryptFile(Direction direction);
     void CryptDroppedFiles(const std::vector<std::u16string>& paths);
     void StartWaitingFileJobs();
-    // False (after an error box) when the password holds a double quote.
-    bool PasswordFitsCommandLine(std::u16string_view password);
+    // The password field's text, wiped when it is no longer used.
+    SecretText FieldPassword();
 
     Toolkit& toolkit_;
     FileSystem& fileSystem_;
@@ -109,8 +112,9 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int 
 // on after the window closes.
 int HandleMainEvent(MainWindow& window, int event);
 
-// The parameters of a file-job child: four fields in double quotes, separated by spaces.
+// The parameters of a file-job child, which takes its password from its channel: three fields
+// in double quotes, separated by spaces (a Windows path holds no double quote).
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,
-                                std::u16string_view output, std::u16string_view password);
+                                std::u16string_view output);
 
 }  // namespace vexmora

@@ -31,8 +31,6 @@ inline constexpr std::u16string_view kErrorCaption = u"Error";
 inline constexpr std::u16string_view kInfoCaption = u"Info";
 // A wrong password, damaged input, or a file job that failed.
 inline constexpr std::u16string_view kEncodeDecodeError = u"Encode/Decode Error!";
-inline constexpr std::u16string_view kQuoteInPassword =
-    u"The password must not contain a double quote for file encryption.";
 inline constexpr std::u16string_view kSaveFailed = u"The text could not be saved.";
 inline constexpr std::u16string_view kStartFailed = u"The file job could not be started.";
 // Under kInfoCaption, when Cancel came while a file job's output was already being put in place.

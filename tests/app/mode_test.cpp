@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/aes/aes_engine.h"
+#include "platform/secret_frame.h"
 
 namespace vexmora {
 namespace {
@@ -32,6 +33,46 @@ TEST(ChooseMode, FileJobForms) {
         EXPECT_EQ(mode.job.input, row.input);
         EXPECT_EQ(mode.job.output, row.output);
         EXPECT_EQ(mode.job.password, row.password);
+        EXPECT_FALSE(mode.job.fromWindow);
+    }
+}
+
+TEST(ChooseMode, WindowJobsNameTheirChannelAndScriptsKeepTheirForms) {
+    const std::u16string channel = SecretChannelName(12);
+    struct Row {
+        std::u16string line;
+        int direction;
+        std::u16string input, output, password, channel;
+    };
+    const std::vector<Row> rows = {
+        {u"v.exe " + channel + u" \"E\" \"C:\\a b\" \"C:\\a b.vx\"", kEncrypt, u"C:\\a b",
+         u"C:\\a b.vx", u"", channel},
+        {u"v.exe " + channel + u" d in.vx out", kDecrypt, u"in.vx", u"out", u"", channel},
+        // Not a channel's number: the job fails when it reads it, it takes no password from here.
+        {u"v.exe " + channel + u"x E in pw", kEncrypt, u"in", u"pw", u"", channel + u"x"},
+        // A script's password that looks like a channel is a password.
+        {u"v.exe E in out " + channel, kEncrypt, u"in", u"out", channel, u""},
+        {u"v.exe E in " + channel, kEncrypt, u"in", u"in.vx", channel, u""},
+        {u"v.exe D in.vx " + channel, kDecrypt, u"in.vx", u"in", channel, u""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.line.begin(), row.line.end()));
+        const Mode mode = ChooseMode(row.line);
+        ASSERT_EQ(mode.kind, ModeKind::FileJob);
+        EXPECT_EQ(mode.job.direction, row.direction);
+        EXPECT_EQ(mode.job.input, row.input);
+        EXPECT_EQ(mode.job.output, row.output);
+        EXPECT_EQ(mode.job.password, row.password);
+        EXPECT_EQ(mode.job.passwordChannel, row.channel);
+        EXPECT_EQ(mode.job.fromWindow, !row.channel.empty());
+    }
+    // A channel with any other count or letter does nothing, also where the window opened before.
+    for (const std::u16string& line :
+         {u"v.exe " + channel, u"v.exe " + channel + u" E in",
+          u"v.exe " + channel + u" E in out pw", u"v.exe " + channel + u" X in out",
+          u"v.exe " + channel + u" in out pw"}) {
+        EXPECT_EQ(ChooseMode(line).kind, ModeKind::Nothing)
+            << std::string(line.begin(), line.end());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/direction.h"
+#include "platform/secret_frame.h"
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
@@ -109,6 +110,22 @@ TEST_F(ProgramTest, CommandLinesThatFitNoFormDoNothing) {
     EXPECT_EQ(Run(u"E " + Quoted(dir.U16("a.VX")) + u" b c d"), kExitNotUnderstood);
     EXPECT_TRUE(toolkit.windows().empty());
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.VX"}));
+}
+
+TEST_F(ProgramTest, WindowJobWithoutItsChannelFailsAndTakesNoOtherPassword) {
+    dir.Write("in", test::TestData(100));
+    // No handle this process holds: far beyond any that is open, or not a number at all.
+    for (const std::u16string& channel : {SecretChannelName(987654320),
+                                          SecretChannelName(987654320) + u"x"}) {
+        SCOPED_TRACE(std::string(channel.begin(), channel.end()));
+        ScriptedToolkit t;
+        EXPECT_EQ(RunProgram(t, u"vexmora.exe " + channel + u" E " + Quoted(dir.U16("in")) + u" " +
+                                    Quoted(dir.U16("out"))),
+                  kExitJobFailed);
+        ASSERT_EQ(t.messageBoxes().size(), 1u);
+        EXPECT_EQ(t.messageBoxes()[0].text, u"Encode/Decode Error!");
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"in"}));
+    }
 }
 
 TEST_F(ProgramTest, WindowModeRunsUntilTheWindowIsClosed) {

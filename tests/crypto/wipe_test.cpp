@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
+#include <string>
 
 #include "crypto/key_derivation.h"
 #include "crypto/sha256.h"
@@ -50,6 +52,32 @@ TEST(Wipe, HashContextsWipeThemselvesWhenTheyGoAway) {
     EXPECT_FALSE(storage.AllZero());
     context->~Sha256Context();
     EXPECT_TRUE(storage.AllZero());
+}
+
+TEST(Wipe, SecretTextsLeaveNoCopyOfTheirText) {
+    // One short enough for the string's own buffer inside the object, one on the heap.
+    for (const std::u16string password : {u"pw \"x\"", u"a password longer than a short string"}) {
+        SCOPED_TRACE(std::string(password.begin(), password.end()));
+        const auto holds = [&](const std::uint8_t* bytes, std::size_t size) {
+            const auto* units = reinterpret_cast<const std::uint8_t*>(password.data());
+            return std::search(bytes, bytes + size, units, units + 2 * password.size()) !=
+                   bytes + size;
+        };
+        // The string it was made from keeps its buffer, zeroed.
+        std::u16string given = password;
+        const auto* buffer = reinterpret_cast<const std::uint8_t*>(given.data());
+        SecretText secret(std::move(given));
+        EXPECT_EQ(secret.view(), password);
+        EXPECT_FALSE(holds(buffer, 2 * password.size()));
+        // Moved on, then gone: neither the source nor the object's storage holds it.
+        Storage<SecretText> storage;
+        auto* moved = new (storage.bytes) SecretText(std::move(secret));
+        EXPECT_EQ(secret.view(), u"");
+        EXPECT_EQ(moved->view(), password);
+        EXPECT_EQ(moved->bytes().size(), 2 * password.size());
+        moved->~SecretText();
+        EXPECT_FALSE(holds(storage.bytes, sizeof(storage.bytes)));
+    }
 }
 
 }  // namespace

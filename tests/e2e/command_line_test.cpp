@@ -200,6 +200,24 @@ TEST_F(CommandLineTest, NonAsciiPasswordAndFileNamesRoundTrip) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The line of a job that the window starts: its password comes through an inherited pipe
+
+TEST_F(CommandLineTest, AWindowJobWithoutItsPipeFailsAndNeverRunsAsAScript) {
+    // A small handle may be open in the child, but none holds a frame from a parent; the others
+    // are not open or no number.
+    for (const wchar_t* channel :
+         {L"/secret-pipe:4", L"/secret-pipe:987654320", L"/secret-pipe:x"}) {
+        SCOPED_TRACE(Narrow(channel));
+        EXPECT_TRUE(JobFailedWithErrorBox(
+            Run(QuotedParameters({channel, L"E", At(L"in.txt"), At(L"out.bin")}))));
+        EXPECT_EQ(ListFolder(Folder()).size(), 1u);
+    }
+    // Never a script's job, whatever follows.
+    ExpectNothingDone(QuotedParameters({L"/secret-pipe:4", L"E", At(L"in.txt")}));
+    ExpectNothingDone(QuotedParameters({L"/secret-pipe:4", L"E", At(L"in.txt"), At(L"o"), L"pw"}));
+}
+
+// ---------------------------------------------------------------------------------------------
 // What is read and where output may go
 
 TEST_F(CommandLineTest, FifoAsInputIsRefusedWithoutAnOutput) {

@@ -37,10 +37,11 @@ std::string Narrow(std::u16string_view text) {
 
 struct Start {
     std::u16string program, parameters, folder;
+    std::u16string secret;  // what the child gets through its channel, as text
     friend bool operator==(const Start&, const Start&) = default;
     friend std::ostream& operator<<(std::ostream& out, const Start& s) {
         return out << Narrow(s.program) << " | " << Narrow(s.parameters) << " | "
-                   << Narrow(s.folder);
+                   << Narrow(s.folder) << " | " << Narrow(s.secret);
     }
 };
 
@@ -168,9 +169,9 @@ class MainWindowTest : public ::testing::Test {
         window = BuildMainWindow(
             toolkit, 0, 0, 800, 600,
             [this](std::u16string_view program, std::u16string_view parameters,
-                   std::u16string_view folder) {
-                starts.push_back(
-                    {std::u16string(program), std::u16string(parameters), std::u16string(folder)});
+                   std::u16string_view folder, std::span<const std::uint8_t> secret) {
+                starts.push_back({std::u16string(program), std::u16string(parameters),
+                                  std::u16string(folder), test::SecretAsText(secret)});
                 return StartedChild();
             },
             kProgram);
@@ -551,26 +552,29 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
     };
     const std::vector<Row> rows = {
         {&MainWindowControls::encodeFileButton, u"pw", u"C:\\data\\a.bin",
-         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"pw\"", texts::kAllFilesPattern},
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\"", texts::kAllFilesPattern},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.bin.vx",
-         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"pw\"", texts::kContainerPattern},
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\"", texts::kContainerPattern},
         // A name without ".vx" has no output to derive: the user names it.
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\report.pdf",
-         u"\"D\" \"C:\\data\\report.pdf\" \"D:\\out\\report\" \"pw\"", texts::kContainerPattern,
+         u"\"D\" \"C:\\data\\report.pdf\" \"D:\\out\\report\"", texts::kContainerPattern,
          u"D:\\out\\report"},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\report.vx.bak",
-         u"\"D\" \"C:\\report.vx.bak\" \"C:\\r\" \"pw\"", texts::kContainerPattern, u"C:\\r"},
+         u"\"D\" \"C:\\report.vx.bak\" \"C:\\r\"", texts::kContainerPattern, u"C:\\r"},
         {&MainWindowControls::decodeFileButton, u"pw", u"C:\\data\\a.VX",
-         u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\" \"pw\"", texts::kContainerPattern},
-        // An empty password is an empty quoted field.
+         u"\"D\" \"C:\\data\\a.VX\" \"C:\\data\\a\"", texts::kContainerPattern},
+        // An empty password is an empty secret.
         {&MainWindowControls::encodeFileButton, u"", u"C:\\data\\a.bin",
-         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\" \"\"", texts::kAllFilesPattern},
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\"", texts::kAllFilesPattern},
         {&MainWindowControls::decodeFileButton, u"", u"C:\\data\\a.bin.vx",
-         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\" \"\"", texts::kContainerPattern},
-        // Spaces and non-ASCII pass unchanged inside the quotes.
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\"", texts::kContainerPattern},
+        // Spaces, quotes, an unpaired surrogate and non-ASCII reach the child unchanged.
         {&MainWindowControls::encodeFileButton, u"pass word \u00e4", u"C:\\my docs\\b c.txt",
-         u"\"E\" \"C:\\my docs\\b c.txt\" \"C:\\my docs\\b c.txt.vx\" \"pass word \u00e4\"",
-         texts::kAllFilesPattern},
+         u"\"E\" \"C:\\my docs\\b c.txt\" \"C:\\my docs\\b c.txt.vx\"", texts::kAllFilesPattern},
+        {&MainWindowControls::encodeFileButton, u"say \"cheese\" \xd800", u"C:\\data\\a.bin",
+         u"\"E\" \"C:\\data\\a.bin\" \"C:\\data\\a.bin.vx\"", texts::kAllFilesPattern},
+        {&MainWindowControls::decodeFileButton, u"\"", u"C:\\data\\a.bin.vx",
+         u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\"", texts::kContainerPattern},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Narrow(row.parameters));
@@ -584,7 +588,8 @@ TEST_F(MainWindowTest, FileButtonsStartTheFileJob) {
         const std::size_t dialogs = toolkit.fileDialogs().size();
         EXPECT_EQ(Click(c().*row.button), 1);
         ASSERT_EQ(starts.size(), 1u);
-        EXPECT_EQ(starts[0], (Start{kProgram, row.parameters, kProgramFolder}));
+        // The password goes as the secret, never on the child's command line.
+        EXPECT_EQ(starts[0], (Start{kProgram, row.parameters, kProgramFolder, row.password}));
         const auto& dialog = toolkit.fileDialogs().at(dialogs).args;
         EXPECT_EQ(dialog.pattern, row.pattern);
         EXPECT_FALSE(dialog.forSaving);
@@ -612,9 +617,9 @@ TEST_F(MainWindowTest, FileJobsAskBeforeReplacingAnExistingOutput) {
     dir.Write("a.bin.vx", test::Bytes("container"));
     toolkit.SetText(c().passwordField, u"pw");
     const std::u16string encode =
-        u"\"E\" \"" + dir.U16("a.bin") + u"\" \"" + dir.U16("a.bin.vx") + u"\" \"pw\"";
+        u"\"E\" \"" + dir.U16("a.bin") + u"\" \"" + dir.U16("a.bin.vx") + u"\"";
     const std::u16string decode =
-        u"\"D\" \"" + dir.U16("a.bin.vx") + u"\" \"" + dir.U16("a.bin") + u"\" \"pw\"";
+        u"\"D\" \"" + dir.U16("a.bin.vx") + u"\" \"" + dir.U16("a.bin") + u"\"";
     struct Row {
         const char* how;
         std::function<void()> start;
@@ -686,35 +691,24 @@ TEST_F(MainWindowTest, FileButtonCancelledStartsNothing) {
     EXPECT_FALSE(LastUsedFolder().has_value());
 }
 
-TEST_F(MainWindowTest, QuoteInThePasswordStartsNothing) {
-    for (const std::u16string password : {u"pa\"ss", u"\"", u"end\""}) {
+TEST_F(MainWindowTest, QuoteInThePasswordStartsTheJobWithItAsTheSecret) {
+    for (const std::u16string password : {u"pa\"ss", u"\"", u"end\" \"E\" \"x\""}) {
         for (auto button :
              {&MainWindowControls::encodeFileButton, &MainWindowControls::decodeFileButton}) {
-            ScriptedToolkit t;
-            InitDpiScaling(t);
-            std::vector<Start> started;
-            auto w = BuildMainWindow(
-                t, 0, 0, 800, 600,
-                [&](std::u16string_view p, std::u16string_view a, std::u16string_view f) {
-                    started.push_back({std::u16string(p), std::u16string(a), std::u16string(f)});
-                    return std::make_unique<test::FakeChild>();
-                },
-                kProgram);
-            t.SetText(w->controls().passwordField, password);
-            t.QueueFileChoice(u"C:\\data\\a.bin.vx");
-            t.QueueEvent(ControlEvent, w->controls().*button);
-            EXPECT_EQ(HandleMainEvent(*w, t.WaitEvent(0)), 1);
-            EXPECT_TRUE(started.empty());
-            EXPECT_TRUE(t.fileDialogs().empty());
-            ASSERT_EQ(t.messageBoxes().size(), 1u);
-            EXPECT_EQ(t.messageBoxes()[0].caption, u"Error");
-            EXPECT_EQ(t.messageBoxes()[0].text,
-                      u"The password must not contain a double quote for file encryption.");
-            EXPECT_EQ(t.messageBoxes()[0].type, kMessageBoxOk);
-            EXPECT_FALSE(LastUsedFolder().has_value());
+            starts.clear();
+            toolkit.SetText(c().passwordField, password);
+            toolkit.QueueFileChoice(u"C:\\data\\a.bin.vx");
+            EXPECT_EQ(Click(c().*button), 1);
+            ASSERT_EQ(starts.size(), 1u);
+            EXPECT_EQ(starts[0].secret, password);
+            EXPECT_EQ(starts[0].parameters,
+                      button == &MainWindowControls::encodeFileButton
+                          ? u"\"E\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin.vx.vx\""
+                          : u"\"D\" \"C:\\data\\a.bin.vx\" \"C:\\data\\a.bin\"");
         }
     }
-    // Text actions take such a password.
+    EXPECT_TRUE(toolkit.messageBoxes().empty());
+    // Text actions take such a password as they did.
     toolkit.SetText(c().passwordField, u"pa\"ss");
     toolkit.SetText(c().textEditor, u"quoted");
     Click(c().encodeButton);
@@ -800,20 +794,19 @@ TEST(MainWindowFailures, TheEditorsTextIsNeverLost) {
     }
 }
 
-TEST(ChildCommandLine, FourQuotedFields) {
+TEST(ChildCommandLine, ThreeQuotedFields) {
     struct Row {
-        std::u16string letter, input, output, password, line;
+        std::u16string letter, input, output, line;
     };
     const std::vector<Row> rows = {
-        {u"E", u"a", u"a.vx", u"pw", u"\"E\" \"a\" \"a.vx\" \"pw\""},
-        {u"D", u"", u"", u"", u"\"D\" \"\" \"\" \"\""},
-        {u"E", u"C:\\a b\\c", u"C:\\a b\\c.vx", u"p w",
-         u"\"E\" \"C:\\a b\\c\" \"C:\\a b\\c.vx\" \"p w\""},
+        {u"E", u"a", u"a.vx", u"\"E\" \"a\" \"a.vx\""},
+        {u"D", u"", u"", u"\"D\" \"\" \"\""},
+        {u"E", u"C:\\a b\\c", u"C:\\a b\\c.vx", u"\"E\" \"C:\\a b\\c\" \"C:\\a b\\c.vx\""},
         // Nothing inside a field is escaped.
-        {u"E", u"in", u"out", u"a\\\"b", u"\"E\" \"in\" \"out\" \"a\\\"b\""},
+        {u"E", u"in\\", u"out", u"\"E\" \"in\\\" \"out\""},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(ChildCommandLine(row.letter, row.input, row.output, row.password), row.line)
+        EXPECT_EQ(ChildCommandLine(row.letter, row.input, row.output), row.line)
             << Narrow(row.line);
     }
 }

@@ -93,8 +93,14 @@ std::u16string Win32Toolkit::ControlText(Identity control) {
     }
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-    return FromWide(
-        std::wstring_view(text).substr(0, static_cast<std::size_t>(std::max(copied, 0))));
+    std::u16string result =
+        FromWide(std::wstring_view(text).substr(0, static_cast<std::size_t>(std::max(copied, 0))));
+    // A password field's text is a secret: the caller wipes what it gets, this copy goes here.
+    if (auto found = entries_.find(control);
+        found != entries_.end() && found->second.kind == ControlKind::PasswordField) {
+        SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    }
+    return result;
 }
 
 void Win32Toolkit::SetControlText(Identity control, std::u16string_view text) {

@@ -132,6 +132,33 @@ UnusableTrash::~UnusableTrash() {
     }
 }
 
+std::vector<Bytes> HostCommandLines() {
+    std::vector<Bytes> lines;
+    const std::optional<std::wstring> proc = DosPath("/proc/");
+    if (!proc) {
+        return lines;
+    }
+    for (const auto& [name, entry] : ListFolder(*proc)) {
+        if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) {
+            continue;
+        }
+        // The kernel gives these files no size: read until the end.
+        const UniqueHandle file(CreateFileW((*proc + name + L"\\cmdline").c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file.Valid()) {
+            continue;
+        }
+        Bytes line;
+        std::uint8_t piece[4096];
+        DWORD got = 0;
+        while (ReadFile(file.Get(), piece, sizeof(piece), &got, nullptr) && got > 0) {
+            line.insert(line.end(), piece, piece + got);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 std::optional<std::wstring> HostPathFromEnvironment(const wchar_t* name) {
     const std::optional<std::string> value = Environment(Narrow(name).c_str());
     return value ? DosPath(*value) : std::nullopt;

@@ -34,6 +34,12 @@ class UnusableTrash {
     bool active_ = false;
 };
 
+// The command line of every process on the host, as /proc/<pid>/cmdline holds it (arguments
+// separated by zero bytes; under Wine a Windows program's command line as Windows shows it). The
+// kernel's view, as process monitors and audit logs read it. Processes that end while they are
+// read are left out.
+std::vector<Bytes> HostCommandLines();
+
 // The Windows path of the host path in the environment variable `name`; empty when it is not set.
 std::optional<std::wstring> HostPathFromEnvironment(const wchar_t* name);
 
