@@ -39,9 +39,7 @@ constexpr ControlLayout kControls[] = {
 }  // namespace
 
 MainWindow::MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath)
-    : toolkit_(toolkit),
-      startProcess_(std::move(startProcess)),
-      programPath_(std::move(programPath)) {}
+    : toolkit_(toolkit), fileJobs_(toolkit, std::move(startProcess), std::move(programPath)) {}
 
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int width, int height,
                                             ProcessStarter startProcess,
@@ -178,18 +176,11 @@ void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
 }
 
 void MainWindow::StartWaitingFileJobs() {
-    while (std::optional<WaitingFileJob> job = fileJobs_.Next()) {
-        StartFileJob(job->direction, job->input, job->password);
-    }
+    fileJobs_.StartWaiting();
 }
 
 bool MainWindow::PasswordFitsCommandLine(std::u16string_view password) {
-    // The child reads its command line without escapes: a quote would split the password.
-    if (password.find(u'"') == std::u16string_view::npos) {
-        return true;
-    }
-    toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kQuoteInPassword, kMessageBoxOk);
-    return false;
+    return fileJobs_.PasswordFitsCommandLine(password);
 }
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
@@ -198,28 +189,7 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
                               std::u16string_view password) {
-    if (!PasswordFitsCommandLine(password)) {
-        return false;
-    }
-    const bool encrypt = direction == kEncrypt;
-    // Decoding drops the last three characters, whatever they are.
-    const std::u16string output =
-        encrypt ? std::u16string(input) + u".vx"
-                : std::u16string(input.substr(0, input.size() >= 3 ? input.size() - 3 : 0));
-    // The child replaces without asking (as on the command line): the window asks first.
-    if (!MayReplace(toolkit_, output)) {
-        return false;
-    }
-    const std::u16string parameters =
-        ChildCommandLine(encrypt ? u"E" : u"D", input, output, password);
-    std::unique_ptr<ChildProcess> child =
-        startProcess_(programPath_, parameters, FolderOf(programPath_));
-    if (child == nullptr) {
-        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kStartFailed, kMessageBoxOk);
-        return false;
-    }
-    fileJobs_.Started(std::move(child));
-    return true;
+    return fileJobs_.Start(direction, input, password);
 }
 
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,

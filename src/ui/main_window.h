@@ -11,14 +11,9 @@
 #include "crypto/direction.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
-#include "ui/file_job_queue.h"
+#include "ui/file_job_starter.h"
 
 namespace vexmora {
-
-// Starts a process: program path, parameter text, working folder; the process, or null when none
-// started.
-using ProcessStarter = std::function<std::unique_ptr<ChildProcess>(
-    std::u16string_view program, std::u16string_view parameters, std::u16string_view folder)>;
 
 struct MainWindowControls {
     Identity window = kNoIdentity;
@@ -43,7 +38,7 @@ class MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     const MainWindowControls& controls() const { return controls_; }
-    const FileJobQueue& fileJobs() const { return fileJobs_; }
+    const FileJobQueue& fileJobs() const { return fileJobs_.jobs(); }
 
     // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
     // (kDecrypt: output = input without its last three characters) input with the password of
@@ -70,10 +65,8 @@ class MainWindow {
     bool PasswordFitsCommandLine(std::u16string_view password);
 
     Toolkit& toolkit_;
-    ProcessStarter startProcess_;
-    std::u16string programPath_;
     MainWindowControls controls_;
-    FileJobQueue fileJobs_;
+    FileJobStarter fileJobs_;
 };
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
