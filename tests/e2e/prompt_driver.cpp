@@ -104,8 +104,19 @@ int wmain(int argc, wchar_t** argv) {
             return Fail("a second process did not hand its path over");
         }
     }
-    const std::vector<ChildControl> controls = ChildControls(prompt);
-    const std::wstring sentence = controls.empty() ? L"" : controls.front().text;
+    // The window shows before its controls are made: the sentence is the first static text.
+    std::wstring sentence;
+    WaitUntil(
+        [&] {
+            for (const ChildControl& control : ChildControls(prompt)) {
+                if (SameClass(control.className, L"Static") && !control.text.empty()) {
+                    sentence = control.text;
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s);
     std::printf("prompt: %ls\n", sentence.c_str());
     std::fflush(stdout);
 

@@ -64,11 +64,20 @@ reg_value() {
   wine reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *\([^ ]*\|(Default)\) *REG_[A-Z_]* *//p' | head -n 1
 }
-# The prefix's registry and files, less what Wine changes on its own (save times, temp files).
+# The prefix's registry and files, less what changes without us:
+#   - save times, and the devices Wine enumerates afresh at every start (Control\Class, network
+#     cards);
+#   - PendingFileRenameOperations: the uninstaller runs from a copy in the temp folder and asks
+#     for that copy to be deleted at the next restart (MoveFileEx with
+#     MOVEFILE_DELAY_UNTIL_REBOOT). Windows documents that flag for administrators and
+#     LocalSystem only, so for a user's uninstaller it writes nothing there; Wine lets anyone;
+#   - the temp folders, the system's scratch space, where that copy waits.
 snapshot() {
   wineserver -w
   for hive in system.reg user.reg userdef.reg; do
-    sed -e '/^#time=/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' "$WINEPREFIX/$hive"
+    sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' "$WINEPREFIX/$hive" | awk '
+      /^\[/ { skip = $0 ~ /^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\/ || $0 ~ /NetworkCards\]$/ }
+      !skip && !/^#time=/ && !/^"PendingFileRenameOperations"=/ { print }'
   done
   (cd "$WINEPREFIX/drive_c" && find . -path '*/[Tt]emp' -prune -o -print | sort)
 }
@@ -102,6 +111,20 @@ version=$(basename "$setup" | sed 's/^vexmora-\(.*\)-setup\.exe$/\1/')
 check "portable zip holds the exe and the README" \
   bash -c '[ "$(unzip -Z1 "$1" | sort | tr "\n" " ")" = "README.md vexmora.exe " ]' _ \
   "$work/package/vexmora-$version-portable.zip"
+
+# Signing with a certificate given: a throwaway self-signed one here.
+openssl req -x509 -newkey rsa:2048 -keyout "$work/key.pem" -out "$work/cert.pem" -days 1 -nodes \
+  -subj "/CN=Vexmora test" >/dev/null 2>&1 &&
+  openssl pkcs12 -export -out "$work/cert.pfx" -inkey "$work/key.pem" -in "$work/cert.pem" \
+    -passout pass:test-only
+VEXMORA_SIGN_PASSWORD=test-only "$root/scripts/package" --no-build --cert "$work/cert.pfx" \
+  --out "$work/signed" >"$work/signed.log" 2>&1
+(cd "$work/signed" && unzip -q "vexmora-$version-portable.zip" vexmora.exe)
+for f in "vexmora-$version-setup.exe" vexmora.exe; do
+  check "$f signed" bash -c 'osslsigncode verify -CAfile "$1" "$2" 2>&1 | grep -q "^Signature verification: ok"' _ \
+    "$work/cert.pem" "$work/signed/$f"
+done
+check "unsigned setup carries no signature" bash -c '! osslsigncode verify "$1" >/dev/null 2>&1' _ "$setup"
 
 wineboot --init >/dev/null 2>&1
 snapshot >"$work/before.txt"
@@ -155,7 +178,7 @@ iv=000102030405060708090a0b0c0d0e0f
 { printf '\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f'
   openssl enc -aes-256-cbc -K "$key" -iv "$iv" <"$files/notes.txt"; } >"$files/notes.txt.vx"
 mv "$files/notes.txt" "$files/notes.expected"
-out=$("${driver[@]}" open "pass word" "$(winpath "$files/notes.txt.vx")" 2>&1)
+out=$("${driver[@]}" open "pass word" "$(winpath "$files/notes.txt.vx")" 2>&1 | tr -d '\r')
 echo "$out"
 check "open verb prompt says what it does" grep -qx 'prompt: Decrypt notes.txt.vx' <<<"$out"
 wait_for "$files/notes.txt"
@@ -167,7 +190,7 @@ for i in 1 2 3 4 5; do
   head -c $((i * 1000 + 7)) /dev/urandom >"$files/five/file $i.bin"
   paths+=("$(winpath "$files/five/file $i.bin")")
 done
-out=$("${driver[@]}" encrypt "pw" "${paths[@]}" 2>&1)
+out=$("${driver[@]}" encrypt "pw" "${paths[@]}" 2>&1 | tr -d '\r')
 echo "$out"
 check "five processes, one prompt" grep -qx 'prompt: Encrypt 5 files' <<<"$out"
 wait_for "$files"/five/file\ {1,2,3,4,5}.bin.vx
@@ -182,7 +205,7 @@ printf 'mid\n' >"$files/tree/sub/mid.txt"
 printf 'low\n' >"$files/tree/sub/deep/low.txt"
 cp "$files/notes.txt.vx" "$files/tree/sub/keep.vx"
 ln -s ../.. "$files/tree/sub/deep/loop"
-out=$("${driver[@]}" encrypt "pw" "$(winpath "$files/tree")" 2>&1)
+out=$("${driver[@]}" encrypt "pw" "$(winpath "$files/tree")" 2>&1 | tr -d '\r')
 echo "$out"
 check "folder prompt counts its files" grep -qx 'prompt: Encrypt the folder tree (3 files)' <<<"$out"
 wait_for "$files/tree/top.txt.vx" "$files/tree/sub/mid.txt.vx" "$files/tree/sub/deep/low.txt.vx"
