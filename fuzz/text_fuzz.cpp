@@ -66,6 +66,10 @@ class MemoryFileSystem final : public FileSystem {
     bool MoveToRecycleBin(std::u16string_view) override { return false; }
     PathKind KindOf(std::u16string_view) override { return PathKind::RegularFile; }
     bool Exists(std::u16string_view) override { return true; }
+    std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view) override {
+        return std::nullopt;
+    }
+    std::optional<FileIdentity> IdentityOf(std::u16string_view) override { return std::nullopt; }
 
   private:
     Bytes content_;

@@ -65,6 +65,8 @@ class FaultyFileSystem final : public FileSystem {
     std::vector<std::u16string> log;
     // Called right before a move into place, with its destination.
     std::function<void(std::u16string_view to)> beforeReplace;
+    // Folder listings report symbolic links as plain folders, as Wine does for a Unix link.
+    bool linksLookLikeFolders = false;
     // Called inside every write before its data goes down, on the thread that writes.
     std::function<void()> duringWrite;
     // Called inside every flush before it reaches the disk, on the thread that flushes: a disk
@@ -170,6 +172,20 @@ class FaultyFileSystem final : public FileSystem {
         return found != kinds.end() ? found->second : RealFileSystem().KindOf(path);
     }
     bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
+    std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) override {
+        auto entries = RealFileSystem().ListFolder(folder);
+        if (entries && linksLookLikeFolders) {
+            for (FolderEntry& entry : *entries) {
+                if (entry.kind == EntryKind::Link) {
+                    entry.kind = EntryKind::Folder;
+                }
+            }
+        }
+        return entries;
+    }
+    std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
+        return RealFileSystem().IdentityOf(path);
+    }
 
   private:
     void MoveMark(std::u16string_view from, std::u16string_view to) {

@@ -1,13 +1,16 @@
 #include "app/program.h"
 
 #include "app/mode.h"
+#include "app/parameters.h"
 #include "crypto/cipher_stream.h"
 #include "crypto/key_derivation.h"
 #include "crypto/random.h"
 #include "crypto/wipe.h"
 #include "jobs/file_job.h"
+#include "platform/file_system.h"
 #include "platform/process.h"
 #include "ui/dpi.h"
+#include "ui/file_selection.h"
 #include "ui/progress_window.h"
 #include "ui/texts.h"
 
@@ -76,6 +79,15 @@ int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
             return kExitNotUnderstood;
         case ModeKind::Window:
             break;
+    }
+    // Paths from Explorer (its verbs, Send To, a double-click): all of them must exist, or the
+    // line is not ours to read and the main window opens as for any other line.
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < ParameterCount(commandLine); ++i) {
+        paths.push_back(AbsolutePath(ParameterAt(commandLine, i)));
+    }
+    if (AllFilesOrFolders(RealFileSystem(), paths)) {
+        return RunPromptMode(toolkit, std::move(paths));
     }
     return RunWindowMode(toolkit);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
 #include "toolkit/toolkit.h"
 
 namespace vexmora {
@@ -24,6 +25,12 @@ int RunProgram(Toolkit& toolkit, std::u16string_view commandLine);
 int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direction,
                       std::u16string_view inputPath, std::u16string_view outputPath,
                       bool fromWindow = false);
+
+// Paths given on the command line, each an existing file or folder: they join the paths of other
+// processes started at nearly the same time (see JoinPathGathering), and the first process shows
+// one password prompt for all of them, then starts their jobs. Returns kExitSuccess once the last
+// job has started (or the paths were handed over), kExitJobFailed after a cancel.
+int RunPromptMode(Toolkit& toolkit, std::vector<std::u16string> paths);
 
 // The main window and its event loop, until the window is closed. Returns kExitSuccess.
 int RunWindowMode(Toolkit& toolkit);

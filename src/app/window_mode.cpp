@@ -5,13 +5,8 @@
 namespace vexmora {
 
 int RunWindowMode(Toolkit& toolkit) {
-    std::unique_ptr<MainWindow> window = BuildMainWindow(
-        toolkit, 0, 0, 800, 600,
-        [](std::u16string_view program, std::u16string_view parameters, std::u16string_view folder,
-           std::span<const std::uint8_t> secret) {
-            return StartProcess(program, parameters, folder, secret);
-        },
-        ProgramPath());
+    std::unique_ptr<MainWindow> window =
+        BuildMainWindow(toolkit, 0, 0, 800, 600, SystemProcessStarter(), ProgramPath());
     while (HandleMainEvent(*window, toolkit.WaitEvent(100)) != 0) {
     }
     return kExitSuccess;

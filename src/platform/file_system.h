@@ -4,8 +4,10 @@
 // none throws. On Windows, paths of any length work (the long form is used inside this layer).
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,6 +49,28 @@ enum class PathKind {
     RegularFile,  // a file on a disk
     Other,        // a folder, device (also NUL, CON, COM1, ... in any folder), pipe, FIFO, socket
     Unknown,      // cannot be told (no access, an error)
+};
+
+// What an entry of a folder is, as the listing reports it, without following it.
+enum class EntryKind {
+    File,    // a regular file
+    Folder,  // a folder (under Wine also a Unix symbolic link to one: see FileIdentity)
+    Link,    // a symbolic link or junction (a reparse point on Windows)
+    Other,   // a device, FIFO, socket
+};
+
+struct FolderEntry {
+    std::u16string name;  // the bare name, never "." or ".."
+    EntryKind kind = EntryKind::Other;
+    friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
+};
+
+// What tells two names of one file or folder apart from two files: the volume and the file's
+// number on it.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
 
 class FileSystem {
@@ -104,6 +128,11 @@ class FileSystem {
     virtual PathKind KindOf(std::u16string_view path) = 0;
     // Whether something (file or folder) exists at the path.
     virtual bool Exists(std::u16string_view path) = 0;
+    // The entries of a folder, in no particular order; nothing (no list) when the path is no
+    // folder or cannot be read, while an empty folder gives an empty list.
+    virtual std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) = 0;
+    // The identity of what the path names, links followed; empty when it cannot be had.
+    virtual std::optional<FileIdentity> IdentityOf(std::u16string_view path) = 0;
 };
 
 // The operating system's files.

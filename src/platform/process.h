@@ -20,6 +20,10 @@ std::uint32_t TickCountMs();
 // The full path of the running executable.
 std::u16string ProgramPath();
 
+// The path made absolute against the process's current folder (a child started elsewhere must
+// find it); as given when it is absolute already or cannot be resolved.
+std::u16string AbsolutePath(std::u16string_view path);
+
 // The command line of the process as one string: on Windows exactly what GetCommandLineW
 // returns; on POSIX the arguments joined by spaces, those containing a space in double quotes.
 std::u16string ProcessCommandLine();

@@ -33,6 +33,7 @@ class ScriptedToolkit final : public Toolkit {
         std::int32_t progressMaximum = 100;
         std::int32_t progressPosition = 0;
         std::u16string text;  // the text as the user sees it now
+        bool enabled = true;
     };
     struct FileDialog {
         FileDialogArgs args;
@@ -107,6 +108,9 @@ class ScriptedToolkit final : public Toolkit {
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
     void FocusControl(Identity control) override { focus_ = control; }
+    void EnableControl(Identity control, bool enabled) override {
+        controls_[control].enabled = enabled;
+    }
     void ShowBusy(bool busy) override { calls_.push_back({"busy", busy ? 1 : 0}); }
 
   private:

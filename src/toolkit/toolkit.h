@@ -43,6 +43,7 @@ struct Rect {
 // Keys that act on a window as a click on one of its buttons (see AddShortcut).
 enum class ShortcutKey {
     Escape,
+    Enter,
     CtrlO,
     CtrlS,
 };
@@ -147,6 +148,8 @@ class Toolkit {
 
     // Gives the control the keyboard focus.
     virtual void FocusControl(Identity control) = 0;
+    // A disabled control is greyed and takes neither clicks nor the focus; controls start enabled.
+    virtual void EnableControl(Identity control, bool enabled) = 0;
     // The wait cursor while busy is set (for an action that blocks the windows), and the cursor
     // from before it once it is cleared.
     virtual void ShowBusy(bool busy) = 0;

@@ -43,8 +43,7 @@ MainWindow::MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16st
                        FileSystem& fileSystem)
     : toolkit_(toolkit),
       fileSystem_(fileSystem),
-      startProcess_(std::move(startProcess)),
-      programPath_(std::move(programPath)) {}
+      fileJobs_(toolkit, std::move(startProcess), std::move(programPath), fileSystem) {}
 
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int width, int height,
                                             ProcessStarter startProcess, std::u16string programPath,
@@ -87,7 +86,7 @@ int HandleMainEvent(MainWindow& window, int event) {
 }
 
 bool MainWindow::MayClose() {
-    return fileJobs_.Waiting() == 0 ||
+    return fileJobs_.jobs().Waiting() == 0 ||
            toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kDropWaitingJobsQuestion,
                                    kMessageBoxYesNo) == kAnswerYes;
 }
@@ -218,9 +217,7 @@ void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
 }
 
 void MainWindow::StartWaitingFileJobs() {
-    while (std::optional<WaitingFileJob> job = fileJobs_.Next()) {
-        StartFileJob(job->direction, job->input, job->password.view());
-    }
+    fileJobs_.StartWaiting();
 }
 
 SecretText MainWindow::FieldPassword() {
@@ -234,45 +231,7 @@ bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input,
                               std::u16string_view password) {
-    const bool encrypt = direction == kEncrypt;
-    const std::u16string output = OutputFor(direction, input);
-    // The child replaces without asking (as on the command line): the window asks first, naming
-    // the file, since a dropped file's question may come long after its drop.
-    if (output.empty() || !MayReplace(toolkit_, output, fileSystem_, true)) {
-        return false;
-    }
-    // The password's code units go to the child as they are in the field: the child derives the
-    // key from them as a script's job does from its command line.
-    const std::u16string parameters = ChildCommandLine(encrypt ? u"E" : u"D", input, output);
-    const std::span<const std::uint8_t> secret{
-        reinterpret_cast<const std::uint8_t*>(password.data()), password.size() * sizeof(char16_t)};
-    std::unique_ptr<ChildProcess> child =
-        startProcess_(programPath_, parameters, FolderOf(programPath_), secret);
-    if (child == nullptr) {
-        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kStartFailed, kMessageBoxOk);
-        return false;
-    }
-    fileJobs_.Started(std::move(child));
-    return true;
-}
-
-std::u16string MainWindow::OutputFor(Direction direction, std::u16string_view input) {
-    if (direction == kEncrypt) {
-        return std::u16string(input) + u".vx";
-    }
-    if (IsContainerName(input)) {
-        return std::u16string(input.substr(0, input.size() - 3));
-    }
-    // No name to derive the output from: the user names it, starting beside the input.
-    FileDialogArgs args;
-    args.pattern = texts::kAllFilesPattern;
-    args.forSaving = true;
-    std::u16string folder = FolderOf(input);
-    if (folder.size() > 1 && folder[folder.size() - 2] != u':') {
-        folder.pop_back();  // "C:\docs", as the dialogs take a folder; "C:\" stays whole
-    }
-    args.initialFolder = std::move(folder);
-    return toolkit_.ShowFileDialog(args);
+    return fileJobs_.Start(direction, input, password);
 }
 
 std::u16string ChildCommandLine(std::u16string_view letter, std::u16string_view input,

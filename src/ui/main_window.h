@@ -14,15 +14,9 @@
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
-#include "ui/file_job_queue.h"
+#include "ui/file_job_starter.h"
 
 namespace vexmora {
-
-// Starts a process: program path, parameter text, working folder, and the secret that reaches the
-// child through its own channel (see StartProcess); the process, or null when none started.
-using ProcessStarter = std::function<std::unique_ptr<ChildProcess>(
-    std::u16string_view program, std::u16string_view parameters, std::u16string_view folder,
-    std::span<const std::uint8_t> secret)>;
 
 struct MainWindowControls {
     Identity window = kNoIdentity;
@@ -48,7 +42,7 @@ class MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     const MainWindowControls& controls() const { return controls_; }
-    const FileJobQueue& fileJobs() const { return fileJobs_; }
+    const FileJobQueue& fileJobs() const { return fileJobs_.jobs(); }
 
     // Starts a file-job child that encrypts (kEncrypt: output = input + ".vx") or decrypts
     // (kDecrypt: output = input without its ".vx", see IsContainerName; for any other name the
@@ -72,8 +66,6 @@ class MainWindow {
     // A click on a control; an action that runs out of memory is answered with a box.
     void HandleControl(Identity control);
     void HandleButton(Identity control);
-    // The output of a file job on input; empty when the user chose none.
-    std::u16string OutputFor(Direction direction, std::u16string_view input);
     // Whether the window may close: nothing waits, or the user lets the waiting jobs go.
     bool MayClose();
     void CryptFile(Direction direction);
@@ -84,10 +76,8 @@ class MainWindow {
 
     Toolkit& toolkit_;
     FileSystem& fileSystem_;
-    ProcessStarter startProcess_;
-    std::u16string programPath_;
     MainWindowControls controls_;
-    FileJobQueue fileJobs_;
+    FileJobStarter fileJobs_;
 };
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and

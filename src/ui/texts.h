@@ -26,6 +26,16 @@ inline constexpr std::u16string_view kDecodeFileButton = u"Decode file";
 inline constexpr std::u16string_view kPleaseWait = u"Please wait ...";
 inline constexpr std::u16string_view kCancelButton = u"Cancel";
 
+// The password prompt for paths given on the command line: "Decrypt notes.txt.vx",
+// "Encrypt 3 files", "Encrypt the folder Photos (37 files)".
+inline constexpr std::u16string_view kPromptEncrypt = u"Encrypt";
+inline constexpr std::u16string_view kPromptDecrypt = u"Decrypt";
+inline constexpr std::u16string_view kPromptTheFolder = u"the folder";
+inline constexpr std::u16string_view kPromptFile = u"file";
+inline constexpr std::u16string_view kPromptFiles = u"files";
+inline constexpr std::u16string_view kPromptRepeatLabel = u"Repeat:";
+inline constexpr std::u16string_view kOkButton = u"OK";
+
 // Message boxes.
 inline constexpr std::u16string_view kErrorCaption = u"Error";
 inline constexpr std::u16string_view kInfoCaption = u"Info";

@@ -138,5 +138,45 @@ TEST_F(ProgramTest, WindowModeRunsUntilTheWindowIsClosed) {
     EXPECT_EQ(toolkit.pendingEvents(), 0u);
 }
 
+TEST_F(ProgramTest, PathsThatAllExistOpenThePromptOthersTheMainWindow) {
+    dir.Write("a.txt", test::Bytes("a"));
+    std::filesystem::create_directory(dir.Path("Photos"));
+    dir.Write("Photos/b.vx", test::Bytes("b"));
+    struct Row {
+        std::u16string arguments;
+        std::u16string prompt;  // the prompt's sentence; empty: the main window
+    };
+    const std::vector<Row> rows = {
+        {Quoted(dir.U16("a.txt")), u"Encrypt a.txt"},
+        {Quoted(dir.U16("Photos")), u"Decrypt the folder Photos (1 file)"},
+        {Quoted(dir.U16("a.txt")) + u" " + Quoted(dir.U16("Photos")), u"Encrypt 1 file"},
+        {Quoted(dir.U16("a.txt")) + u" " + Quoted(dir.U16("missing")), u""},
+        {u"", u""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.arguments.begin(), row.arguments.end()));
+        ScriptedToolkit scripted;
+        // The user closes whatever window opens. (On Windows the prompt first waits a moment for
+        // other processes' paths, with no window yet.)
+        scripted.onIdle = [](ScriptedToolkit& t) {
+            if (!t.windows().empty() && t.windows().rbegin()->second.open) {
+                t.QueueEvent(CloseWindowEvent, kNoIdentity, t.windows().rbegin()->first);
+            }
+        };
+        const int exitCode = RunProgram(scripted, u"vexmora.exe " + row.arguments);
+        ASSERT_EQ(scripted.windows().size(), 1u);
+        const auto& window = scripted.windows().begin()->second;
+        if (row.prompt.empty()) {
+            EXPECT_EQ(exitCode, kExitSuccess);
+            EXPECT_EQ(window.controls.size(), 12u);
+        } else {
+            // A prompt closed unanswered is a cancel; the files stay as they were.
+            EXPECT_EQ(exitCode, kExitJobFailed);
+            EXPECT_EQ(scripted.controls().at(window.controls.front()).text, row.prompt);
+        }
+    }
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"Photos", "a.txt"}));
+}
+
 }  // namespace
 }  // namespace vexmora

@@ -304,5 +304,18 @@ TEST(PathKindPosix, LongPathsAreTakenWhole) {
     EXPECT_EQ(disk.KindOf(dir.U16(std::string(200, 'a'))), PathKind::Other);
 }
 
+TEST(AbsolutePathPosix, RelativePathsGetTheCurrentFolder) {
+    const std::u16string here = std::filesystem::current_path().u16string();
+    const std::vector<std::pair<std::u16string, std::u16string>> rows = {
+        {u"/tmp/a b.txt", u"/tmp/a b.txt"},
+        {u"notes.txt.vx", here + u"/notes.txt.vx"},
+        {u"sub/x", here + u"/sub/x"},
+        {u"", u""},
+    };
+    for (const auto& [path, expected] : rows) {
+        EXPECT_EQ(AbsolutePath(path), expected);
+    }
+}
+
 }  // namespace
 }  // namespace vexmora

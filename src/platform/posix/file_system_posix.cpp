@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -215,6 +216,47 @@ class PosixFileSystem final : public FileSystem {
     bool Exists(std::u16string_view path) override {
         struct stat info {};
         return ::stat(NativePath(path).c_str(), &info) == 0;
+    }
+
+    std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) override {
+        const int fd = ::open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            return std::nullopt;
+        }
+        DIR* listing = ::fdopendir(fd);
+        if (listing == nullptr) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        std::vector<FolderEntry> entries;
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            struct stat info {};
+            EntryKind kind = EntryKind::Other;
+            // lstat: a link is reported as itself, never as what it points to.
+            if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                kind = S_ISLNK(info.st_mode)   ? EntryKind::Link
+                       : S_ISDIR(info.st_mode) ? EntryKind::Folder
+                       : S_ISREG(info.st_mode) ? EntryKind::File
+                                               : EntryKind::Other;
+            }
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(name.data());
+            entries.push_back({Utf8ToUtf16({bytes, name.size()}), kind});
+        }
+        ::closedir(listing);  // closes fd too
+        return entries;
+    }
+
+    std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
+        struct stat info {};
+        if (::stat(NativePath(path).c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino)};
     }
 };
 

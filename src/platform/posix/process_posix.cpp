@@ -52,6 +52,19 @@ std::u16string ProcessCommandLine() {
 
 namespace vexmora {
 
+std::u16string AbsolutePath(std::u16string_view path) {
+    if (path.empty() || path.front() == u'/') {
+        return std::u16string(path);
+    }
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    if (error) {
+        return std::u16string(path);
+    }
+    auto bytes = reinterpret_cast<const std::uint8_t*>(folder.data());
+    return Utf8ToUtf16({bytes, folder.size()}) + u'/' + std::u16string(path);
+}
+
 std::u16string ProgramPath() {
     std::error_code error;
     std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();

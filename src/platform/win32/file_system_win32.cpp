@@ -184,6 +184,54 @@ class Win32FileSystem final : public FileSystem {
     bool Exists(std::u16string_view path) override {
         return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
+
+    std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) override {
+        const DWORD attributes = GetFileAttributesW(LongPath(folder).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return std::nullopt;
+        }
+        std::u16string pattern(folder);
+        if (!pattern.empty() && pattern.back() != u'\\' && pattern.back() != u'/') {
+            pattern += u'\\';
+        }
+        pattern += u'*';
+        WIN32_FIND_DATAW found{};
+        UniqueFind search(FindFirstFileExW(LongPath(pattern).c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0));
+        std::vector<FolderEntry> entries;
+        if (!search.Valid()) {
+            // An empty folder (a drive's root) has not even "." to report.
+            return GetLastError() == ERROR_FILE_NOT_FOUND
+                       ? std::optional<std::vector<FolderEntry>>(std::move(entries))
+                       : std::nullopt;
+        }
+        do {
+            const std::wstring_view name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const DWORD a = found.dwFileAttributes;
+            // Symbolic links and junctions are reparse points; so are cloud placeholders, which
+            // are not followed either.
+            const EntryKind kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link
+                                   : (a & FILE_ATTRIBUTE_DIRECTORY) != 0   ? EntryKind::Folder
+                                   : (a & FILE_ATTRIBUTE_DEVICE) != 0      ? EntryKind::Other
+                                                                           : EntryKind::File;
+            entries.push_back({FromWide(name), kind});
+        } while (FindNextFileW(search.Get(), &found));
+        if (GetLastError() != ERROR_NO_MORE_FILES) {
+            return std::nullopt;
+        }
+        return entries;
+    }
+
+    std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
+        FileId id;
+        if (QueryFileId(path, id) != 1) {
+            return std::nullopt;
+        }
+        return FileIdentity{id.volume, (std::uint64_t{id.indexHigh} << 32) | id.indexLow};
+    }
 };
 
 }  // namespace

@@ -21,6 +21,18 @@ std::u16string ProcessCommandLine() {
     return FromWide(GetCommandLineW());
 }
 
+std::u16string AbsolutePath(std::u16string_view path) {
+    const std::wstring wide = ToWide(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (path.empty() || size == 0) {
+        return std::u16string(path);
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    return length == 0 || length >= size ? std::u16string(path)
+                                         : FromWide(std::wstring_view(full).substr(0, length));
+}
+
 std::u16string ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -121,6 +121,12 @@ void Win32Toolkit::FocusControl(Identity control) {
     }
 }
 
+void Win32Toolkit::EnableControl(Identity control, bool enabled) {
+    if (HWND hwnd = HandleOf(control)) {
+        EnableWindow(hwnd, enabled ? TRUE : FALSE);
+    }
+}
+
 void Win32Toolkit::ShowBusy(bool busy) {
     // No message is handled while the program is busy, so nothing sets the cursor back early.
     if (busy) {

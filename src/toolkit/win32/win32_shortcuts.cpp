@@ -12,8 +12,9 @@ struct KeyChord {
     bool control;
 };
 
-constexpr std::array<KeyChord, 3> kChords = {{
+constexpr std::array<KeyChord, 4> kChords = {{
     {ShortcutKey::Escape, VK_ESCAPE, false},
+    {ShortcutKey::Enter, VK_RETURN, false},
     {ShortcutKey::CtrlO, 'O', true},
     {ShortcutKey::CtrlS, 'S', true},
 }};

@@ -55,6 +55,7 @@ class Win32Toolkit final : public Toolkit {
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
     void FocusControl(Identity control) override;
+    void EnableControl(Identity control, bool enabled) override;
     void ShowBusy(bool busy) override;
 
   private:

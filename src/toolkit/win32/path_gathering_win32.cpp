@@ -1,0 +1,129 @@
+// The gathering is a named mutex in the session's namespace, which tells whether a first process
+// exists, and a message-only window of a known class, which takes the others' paths by
+// WM_COPYDATA: the paths one after the other, each ended by a zero unit.
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/win32/unique_resources.h"
+#include "toolkit/path_gathering.h"
+
+namespace vexmora {
+namespace {
+
+constexpr wchar_t kMutexName[] = L"Local\\Vexmora.PathGathering";
+constexpr wchar_t kClassName[] = L"Vexmora.PathGathering";
+constexpr ULONG_PTR kPathsTag = 0x56585061;  // marks our WM_COPYDATA among others
+// How long a later process tries to reach a first one that exists (it may still be making its
+// window, or just closing), and how long one hand-in may take.
+constexpr auto kReachFor = std::chrono::milliseconds(2000);
+constexpr UINT kSendTimeoutMs = 2000;
+
+class Win32PathInbox final : public PathInbox {
+  public:
+    Win32PathInbox(UniqueHandle mutex) : mutex_(std::move(mutex)) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kClassName;
+        registered_ = RegisterClassExW(&windowClass) != 0;
+        window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr);
+        if (window_ != nullptr) {
+            SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        }
+    }
+    ~Win32PathInbox() override { Close(); }
+
+    bool Open() const { return window_ != nullptr; }
+
+    std::vector<std::u16string> Take() override { return std::exchange(paths_, {}); }
+
+    void Close() override {
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+            window_ = nullptr;
+        }
+        if (registered_) {
+            UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+            registered_ = false;
+        }
+        mutex_.Close();
+    }
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<Win32PathInbox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message != WM_COPYDATA || self == nullptr) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data == nullptr || data->dwData != kPathsTag || data->cbData % sizeof(char16_t) != 0) {
+            return FALSE;
+        }
+        const std::u16string_view all(static_cast<const char16_t*>(data->lpData),
+                                      data->cbData / sizeof(char16_t));
+        std::size_t start = 0;
+        while (start < all.size()) {
+            const std::size_t end = std::min(all.find(u'\0', start), all.size());
+            if (end > start) {
+                self->paths_.emplace_back(all.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        return TRUE;
+    }
+
+    UniqueHandle mutex_;
+    bool registered_ = false;
+    HWND window_ = nullptr;
+    std::vector<std::u16string> paths_;
+};
+
+// True when the first process answered that it took the paths.
+bool HandOver(std::span<const std::u16string> paths) {
+    const HWND first = FindWindowExW(HWND_MESSAGE, nullptr, kClassName, nullptr);
+    if (first == nullptr) {
+        return false;
+    }
+    std::u16string all;
+    for (const std::u16string& path : paths) {
+        all += path;
+        all += u'\0';
+    }
+    COPYDATASTRUCT data{kPathsTag, static_cast<DWORD>(all.size() * sizeof(char16_t)), all.data()};
+    DWORD_PTR answer = FALSE;
+    return SendMessageTimeoutW(first, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendTimeoutMs, &answer) != 0 &&
+           answer == TRUE;
+}
+
+}  // namespace
+
+PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
+    const auto giveUp = std::chrono::steady_clock::now() + kReachFor;
+    do {
+        UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+        if (!mutex.Valid()) {
+            return {};
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            auto inbox = std::make_unique<Win32PathInbox>(std::move(mutex));
+            if (!inbox->Open()) {
+                return {};
+            }
+            return {false, std::move(inbox)};
+        }
+        // Our handle must not keep a closing gathering alive.
+        mutex.Close();
+        if (HandOver(paths)) {
+            return {true, nullptr};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < giveUp);
+    return {};
+}
+
+}  // namespace vexmora

@@ -1,0 +1,133 @@
+// Drives the password prompt the way Explorer and a user reach it, inside a Wine prefix where the
+// setup has registered the program (tests/e2e/setup_package.sh):
+//   prompt_driver open PASSWORD FILE            the .vx open verb's command with %1 = FILE
+//   prompt_driver encrypt PASSWORD PATH...      "Encrypt with Vexmora" once per path, all at once
+// The commands come from the registry as the setup wrote them. Exactly one prompt must appear;
+// the password is typed with real key presses (twice when encrypting) and confirmed with Enter.
+// Prints the prompt's sentence; exits 0 when every process ended with exit code 0.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/program_process.h"
+#include "driver/user_input.h"
+#include "driver/window_probe.h"
+
+using namespace vexmora::e2e;
+
+namespace {
+
+std::wstring RegistryText(const std::wstring& key) {
+    wchar_t value[2048];
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    return value;
+}
+
+// The verb command for a path: its program, and its parameters with %1 replaced.
+struct Command {
+    std::wstring program;
+    std::wstring parameters;
+};
+std::optional<Command> VerbCommand(const std::wstring& key, const std::wstring& path) {
+    const std::wstring line = RegistryText(L"Software\\Classes\\" + key + L"\\command");
+    const std::size_t end = line.find(L'"', 1);
+    if (line.empty() || line[0] != L'"' || end == std::wstring::npos) {
+        return std::nullopt;
+    }
+    std::wstring parameters = line.substr(end + 1);
+    const std::size_t placeholder = parameters.find(L"%1");
+    if (placeholder == std::wstring::npos) {
+        return std::nullopt;
+    }
+    parameters.replace(placeholder, 2, path);
+    while (!parameters.empty() && parameters.front() == L' ') {
+        parameters.erase(0, 1);
+    }
+    return Command{line.substr(1, end - 1), parameters};
+}
+
+int Fail(const char* what) {
+    std::printf("FAIL: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        return Fail("usage: prompt_driver open|encrypt PASSWORD PATH...");
+    }
+    const std::wstring mode = argv[1];
+    const std::wstring password = argv[2];
+    const bool encrypt = mode == L"encrypt";
+    std::vector<ProgramProcess> processes;
+    for (int i = 3; i < argc; ++i) {
+        const std::wstring path = argv[i];
+        const bool folder = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const std::wstring key = !encrypt ? L"Vexmora.EncryptedFile\\shell\\open"
+                                 : folder ? L"Directory\\shell\\Vexmora.Encrypt"
+                                          : L"*\\shell\\Vexmora.Encrypt";
+        const std::optional<Command> command = VerbCommand(key, path);
+        if (!command) {
+            return Fail("no verb command in the registry");
+        }
+        processes.push_back(ProgramProcess::Start(command->program, command->parameters));
+    }
+
+    // One prompt among all the processes; the others hand their paths over and end.
+    HWND prompt = nullptr;
+    std::size_t owner = 0;
+    WaitUntil(
+        [&] {
+            for (std::size_t i = 0; i < processes.size(); ++i) {
+                for (HWND window : TopLevelWindows(processes[i].Id())) {
+                    if (!IsMessageBox(window) && WindowText(window) == L"Vexmora") {
+                        prompt = window;
+                        owner = i;
+                        return true;
+                    }
+                }
+            }
+            return false;
+        },
+        30s);
+    if (prompt == nullptr) {
+        return Fail("no prompt appeared");
+    }
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        if (i != owner && processes[i].WaitForExit(10s) != std::optional<DWORD>(0)) {
+            return Fail("a second process did not hand its path over");
+        }
+    }
+    // The window shows before its controls are made: the sentence is the first static text.
+    std::wstring sentence;
+    WaitUntil(
+        [&] {
+            for (const ChildControl& control : ChildControls(prompt)) {
+                if (SameClass(control.className, L"Static") && !control.text.empty()) {
+                    sentence = control.text;
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s);
+    std::printf("prompt: %ls\n", sentence.c_str());
+    std::fflush(stdout);
+
+    // The password field has the focus; Tab leads to the repeat field.
+    if (!TypeKeys(prompt, password) ||
+        (encrypt && (!PressKey(prompt, VK_TAB) || !TypeKeys(prompt, password))) ||
+        !PressKey(prompt, VK_RETURN)) {
+        return Fail("could not type");
+    }
+    if (processes[owner].WaitForExit(60s) != std::optional<DWORD>(0)) {
+        return Fail("the prompt's process did not end with 0");
+    }
+    return 0;
+}

@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# The setup and the portable zip that scripts/package makes, in a fresh Wine prefix of their own:
+#   - the zip holds the executable and the README;
+#   - "setup.exe /S" over an older version updates it in place: the registration (type, icon, open
+#     verb, both context-menu verbs, uninstall entry with the new version), the files and the
+#     shortcuts are there;
+#   - the commands the registry gives reach the password prompt: the open verb of a .vx decrypts
+#     it beside itself; "Encrypt with Vexmora" on five files at once shows one prompt for the five;
+#     on a folder it encrypts its files through the subfolders without following a link loop and
+#     without touching a .vx (real key presses, from vexmora_prompt_driver);
+#   - "Uninstall.exe /S" leaves the prefix's registry and files as they were before the install.
+# The containers are checked with openssl enc.
+#
+# Usage: setup_package.sh BUILD_DIR      (the windows preset's build folder; needs a display, Xvfb
+#                                         is started when there is none)
+set -uo pipefail
+
+if [ $# -ne 1 ] || [ ! -f "$1/vexmora.exe" ]; then
+  echo "usage: $0 path/to/build/windows" >&2
+  exit 2
+fi
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1600x1200x24" bash "$0" "$@"
+fi
+build=$(cd "$1" && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexmora-setup.XXXXXX")
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko; no menu entries or file types for the host's desktop from the shortcuts.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+cleanup() {
+  wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: one result line per check
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "ok: $name"
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $name"
+  fi
+}
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+# A Windows path for a host path (Wine maps / to Z:).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+# The value of a registry entry, as reg query prints it (empty name: the default value).
+reg_value() {
+  local key=$1 name=$2
+  local args=(/ve)
+  [ -n "$name" ] && args=(/v "$name")
+  wine reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *\([^ ]*\|(Default)\) *REG_[A-Z_]* *//p' | head -n 1
+}
+# The prefix's registry and files, less what changes without us:
+#   - save times, and the devices Wine enumerates afresh at every start (Control\Class, network
+#     cards);
+#   - PendingFileRenameOperations: the uninstaller runs from a copy in the temp folder and asks
+#     for that copy to be deleted at the next restart (MoveFileEx with
+#     MOVEFILE_DELAY_UNTIL_REBOOT). Windows documents that flag for administrators and
+#     LocalSystem only, so for a user's uninstaller it writes nothing there; Wine lets anyone;
+#   - the temp folders, the system's scratch space, where that copy waits.
+snapshot() {
+  wineserver -w
+  for hive in system.reg user.reg userdef.reg; do
+    sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' "$WINEPREFIX/$hive" | awk '
+      /^\[/ { skip = $0 ~ /^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\/ || $0 ~ /NetworkCards\]$/ }
+      !skip && !/^#time=/ && !/^"PendingFileRenameOperations"=/ { print }'
+  done
+  (cd "$WINEPREFIX/drive_c" && find . -path '*/[Tt]emp' -prune -o -print | sort)
+}
+# Waits up to 60 s for every given file to exist.
+wait_for() {
+  local f tries=0
+  while [ $tries -lt 600 ]; do
+    local all=1
+    for f in "$@"; do [ -e "$f" ] || all=0; done
+    [ $all -eq 1 ] && return 0
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  return 1
+}
+# Decrypts a container with openssl enc (key: SHA-256 of the password; the IV in front) and
+# compares it with the expected plain file.
+openssl_matches() {
+  local container=$1 password=$2 plain=$3
+  local key iv
+  key=$(printf '%s' "$password" | openssl dgst -sha256 -hex | awk '{ print $NF }')
+  iv=$(head -c 16 "$container" | od -An -tx1 | tr -d ' \n')
+  tail -c +17 "$container" | openssl enc -d -aes-256-cbc -K "$key" -iv "$iv" | cmp -s - "$plain"
+}
+
+# The packages.
+"$root/scripts/package" --no-build --out "$work/package" >"$work/package.log" 2>&1 ||
+  { cat "$work/package.log"; echo "FAIL: scripts/package"; failed=1; finish; }
+setup=$(ls "$work"/package/vexmora-*-setup.exe)
+version=$(basename "$setup" | sed 's/^vexmora-\(.*\)-setup\.exe$/\1/')
+check "portable zip holds the exe and the README" \
+  bash -c '[ "$(unzip -Z1 "$1" | sort | tr "\n" " ")" = "README.md vexmora.exe " ]' _ \
+  "$work/package/vexmora-$version-portable.zip"
+
+# Signing with a certificate given: a throwaway self-signed one here.
+openssl req -x509 -newkey rsa:2048 -keyout "$work/key.pem" -out "$work/cert.pem" -days 1 -nodes \
+  -subj "/CN=Vexmora test" >/dev/null 2>&1 &&
+  openssl pkcs12 -export -out "$work/cert.pfx" -inkey "$work/key.pem" -in "$work/cert.pem" \
+    -passout pass:test-only
+VEXMORA_SIGN_PASSWORD=test-only "$root/scripts/package" --no-build --cert "$work/cert.pfx" \
+  --out "$work/signed" >"$work/signed.log" 2>&1
+(cd "$work/signed" && unzip -q "vexmora-$version-portable.zip" vexmora.exe)
+for f in "vexmora-$version-setup.exe" vexmora.exe; do
+  check "$f signed" bash -c 'osslsigncode verify -CAfile "$1" "$2" 2>&1 | grep -q "^Signature verification: ok"' _ \
+    "$work/cert.pem" "$work/signed/$f"
+done
+check "unsigned setup carries no signature" bash -c '! osslsigncode verify "$1" >/dev/null 2>&1' _ "$setup"
+
+wineboot --init >/dev/null 2>&1
+snapshot >"$work/before.txt"
+
+# An older version first: the new setup must update it where it is.
+mkdir -p "$work/old"
+cp "$root/README.md" "$work/old/README.md"
+{ cat "$build/vexmora.exe"; echo "older"; } >"$work/old/vexmora.exe"
+makensis -V1 -DVERSION=0.9.0 -DSTAGE="$work/old" -DOUTFILE="$work/old-setup.exe" \
+  "$build/packaging/vexmora.nsi" >/dev/null
+wine "$work/old-setup.exe" /S
+wineserver -w
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vexmora'
+check "older version installed" [ "$(reg_value "$uninstall_key" DisplayVersion)" = 0.9.0 ]
+wine "$setup" /S
+wineserver -w
+
+classes='HKCU\Software\Classes'
+install_dir=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/Vexmora' -type d)
+rel=${install_dir#"$WINEPREFIX/drive_c/"}
+exe_win="C:\\${rel//\//\\}\\vexmora.exe"
+check "exe updated in place" cmp -s "$install_dir/vexmora.exe" "$build/vexmora.exe"
+check "README and uninstaller installed" test -f "$install_dir/README.md" -a -f "$install_dir/Uninstall.exe"
+check ".vx names the type" [ "$(reg_value "$classes\\.vx" "")" = Vexmora.EncryptedFile ]
+check "type name" [ "$(reg_value "$classes\\Vexmora.EncryptedFile" "")" = "Vexmora encrypted file" ]
+check "type icon" [ "$(reg_value "$classes\\Vexmora.EncryptedFile\\DefaultIcon" "")" = "\"$exe_win\",0" ]
+check "open verb" [ "$(reg_value "$classes\\Vexmora.EncryptedFile\\shell\\open\\command" "")" = "\"$exe_win\" \"%1\"" ]
+for key in '*\shell\Vexmora.Encrypt' 'Directory\shell\Vexmora.Encrypt'; do
+  check "encrypt verb $key" [ "$(reg_value "$classes\\$key" "")" = "Encrypt with Vexmora" ]
+  check "encrypt command $key" [ "$(reg_value "$classes\\$key\\command" "")" = "\"$exe_win\" \"%1\"" ]
+done
+check "decrypt verb" [ "$(reg_value "$classes\\SystemFileAssociations\\.vx\\shell\\Vexmora.Decrypt" "")" = "Decrypt with Vexmora" ]
+check "uninstall entry version" [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ]
+for name in DisplayName Publisher DisplayIcon EstimatedSize UninstallString QuietUninstallString; do
+  check "uninstall entry $name" [ -n "$(reg_value "$uninstall_key" "$name")" ]
+done
+check "quiet uninstall is silent" bash -c '[[ "$1" == *"Uninstall.exe\" /S" ]]' _ \
+  "$(reg_value "$uninstall_key" QuietUninstallString)"
+users="$WINEPREFIX/drive_c/users"
+check "Send To shortcut" test -n "$(find "$users" -path '*/SendTo/Vexmora.lnk')"
+check "Start menu shortcut" test -n "$(find "$users" -path '*/Start Menu/Programs/Vexmora.lnk')"
+
+# The prompt through the registered commands.
+files="$work/files"
+mkdir -p "$files/five" "$files/tree/sub/deep"
+driver=("wine" "$build/vexmora_prompt_driver.exe")
+
+printf 'a note\n' >"$files/notes.txt"
+key=$(printf '%s' "pass word" | openssl dgst -sha256 -hex | awk '{ print $NF }')
+iv=000102030405060708090a0b0c0d0e0f
+{ printf '\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f'
+  openssl enc -aes-256-cbc -K "$key" -iv "$iv" <"$files/notes.txt"; } >"$files/notes.txt.vx"
+mv "$files/notes.txt" "$files/notes.expected"
+out=$("${driver[@]}" open "pass word" "$(winpath "$files/notes.txt.vx")" 2>&1 | tr -d '\r')
+echo "$out"
+check "open verb prompt says what it does" grep -qx 'prompt: Decrypt notes.txt.vx' <<<"$out"
+wait_for "$files/notes.txt"
+wineserver -w
+check "open verb decrypts beside the file" cmp -s "$files/notes.txt" "$files/notes.expected"
+
+paths=()
+for i in 1 2 3 4 5; do
+  head -c $((i * 1000 + 7)) /dev/urandom >"$files/five/file $i.bin"
+  paths+=("$(winpath "$files/five/file $i.bin")")
+done
+out=$("${driver[@]}" encrypt "pw" "${paths[@]}" 2>&1 | tr -d '\r')
+echo "$out"
+check "five processes, one prompt" grep -qx 'prompt: Encrypt 5 files' <<<"$out"
+wait_for "$files"/five/file\ {1,2,3,4,5}.bin.vx
+for i in 1 2 3 4 5; do
+  wineserver -w
+  check "file $i.bin.vx opens with openssl enc" \
+    openssl_matches "$files/five/file $i.bin.vx" pw "$files/five/file $i.bin"
+done
+
+printf 'top\n' >"$files/tree/top.txt"
+printf 'mid\n' >"$files/tree/sub/mid.txt"
+printf 'low\n' >"$files/tree/sub/deep/low.txt"
+cp "$files/notes.txt.vx" "$files/tree/sub/keep.vx"
+ln -s ../.. "$files/tree/sub/deep/loop"
+out=$("${driver[@]}" encrypt "pw" "$(winpath "$files/tree")" 2>&1 | tr -d '\r')
+echo "$out"
+check "folder prompt counts its files" grep -qx 'prompt: Encrypt the folder tree (3 files)' <<<"$out"
+wait_for "$files/tree/top.txt.vx" "$files/tree/sub/mid.txt.vx" "$files/tree/sub/deep/low.txt.vx"
+wineserver -w
+for f in top.txt sub/mid.txt sub/deep/low.txt; do
+  check "tree/$f encrypted" openssl_matches "$files/tree/$f.vx" pw "$files/tree/$f"
+done
+check "the .vx in the folder untouched" cmp -s "$files/tree/sub/keep.vx" "$files/notes.txt.vx"
+check "the link still a link, nothing else written" \
+  bash -c '[ -L "$1/sub/deep/loop" ] && [ "$(find "$1" -name "*.vx" | wc -l)" -eq 4 ]' _ "$files/tree"
+
+# Uninstall: the uninstaller runs from a copy in the temp folder, so wait for every process.
+wine "$install_dir/Uninstall.exe" /S
+wineserver -w
+snapshot >"$work/after.txt"
+check "uninstall leaves registry and files as before the install" \
+  diff -u "$work/before.txt" "$work/after.txt"
+finish
