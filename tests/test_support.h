@@ -24,7 +24,7 @@ inline std::vector<std::uint8_t> Bytes(std::string_view text) {
 // the bin is never asked (`binUnasked`: a path too long for the shell).
 inline std::vector<std::string> WithoutKeptFiles(std::vector<std::string> names,
                                                  std::size_t replacements,
-                                                 bool binUnasked = false) {
+                                                 [[maybe_unused]] bool binUnasked = false) {
 #ifdef _WIN32
     replacements = binUnasked ? replacements : 0;
 #endif
