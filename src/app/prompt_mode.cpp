@@ -10,8 +10,8 @@
 namespace vexmora {
 namespace {
 
-// Explorer starts the processes of a selection one after the other: the gathering stays open
-// until none has come for this long.
+// Explorer starts the processes of a selection one after the other: the prompt shows once none
+// has come for this long. Later ones still join it while it is open.
 constexpr std::uint32_t kQuietMs = 500;
 
 }  // namespace
@@ -23,17 +23,17 @@ int RunPromptMode(Toolkit& toolkit, std::vector<std::u16string> paths) {
     }
     if (gathering.inbox != nullptr) {
         std::uint32_t quietSince = TickCountMs();
+        gathering.inbox->Receive([&](std::vector<std::u16string> more) {
+            paths.insert(paths.end(), more.begin(), more.end());
+            quietSince = TickCountMs();
+            return true;
+        });
         while (TickCountMs() - quietSince < kQuietMs) {
             toolkit.WaitEvent(50);
-            std::vector<std::u16string> more = gathering.inbox->Take();
-            if (!more.empty()) {
-                paths.insert(paths.end(), more.begin(), more.end());
-                quietSince = TickCountMs();
-            }
         }
-        gathering.inbox->Close();
-        std::vector<std::u16string> last = gathering.inbox->Take();
-        paths.insert(paths.end(), last.begin(), last.end());
+        // Until the prompt receives them, hand-ins go on alone rather than into a list already
+        // read.
+        gathering.inbox->Receive(nullptr);
     }
     // A path handed in that is gone by now is left out rather than costing the others their
     // prompt.
@@ -45,7 +45,9 @@ int RunPromptMode(Toolkit& toolkit, std::vector<std::u16string> paths) {
         return kExitJobFailed;
     }
     FileJobStarter starter(toolkit, SystemProcessStarter(), ProgramPath(), RealFileSystem());
-    return RunPrompt(toolkit, std::move(*selection), starter) ? kExitSuccess : kExitJobFailed;
+    return RunPrompt(toolkit, std::move(*selection), starter, gathering.inbox.get())
+               ? kExitSuccess
+               : kExitJobFailed;
 }
 
 }  // namespace vexmora

@@ -1,8 +1,10 @@
-// Processes of one session that are started with paths at nearly the same time gather their paths
-// in the first of them: Explorer starts one process per selected item for a verb, and the user
-// expects one prompt for the whole selection.
+// Processes of one session that are started with paths gather their paths in the first of them,
+// for as long as it receives: Explorer starts one process per selected item for a verb, and the
+// user expects one prompt for the whole selection. The starts are not evenly spaced (a busy
+// machine may take seconds for one), so the first decides how long it receives, not a clock.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -13,11 +15,15 @@ namespace vexmora {
 // Where the first process receives the others' paths, while it is open.
 class PathInbox {
   public:
+    // Decides a hand-in as it arrives: true takes the paths (their process ends), false refuses
+    // them (their process goes on alone). Called while the toolkit waits for events (WaitEvent),
+    // on the same thread; the sender waits for the answer, so a receiver should be quick.
+    using Receiver = std::function<bool(std::vector<std::u16string> paths)>;
+
     virtual ~PathInbox() = default;
-    // The paths handed in since the last call, in the order they came. Hand-ins arrive while the
-    // toolkit waits for events (WaitEvent), on the same thread.
-    virtual std::vector<std::u16string> Take() = 0;
-    // Refuses every later hand-in (their processes go on alone) and lets a new gathering begin.
+    // Hand-ins go to `receiver` from now on; with none (the start), every hand-in is refused.
+    virtual void Receive(Receiver receiver) = 0;
+    // Refuses every later hand-in and lets a new gathering begin.
     virtual void Close() = 0;
 };
 
@@ -30,8 +36,8 @@ struct PathGathering {
 };
 
 // Hands `paths` to the first process of the session's gathering, or becomes that first process.
-// Never drops a path: when the first cannot be reached, the result is neither handed over nor an
-// inbox.
+// Never drops a path: when the first refuses the paths or cannot be reached, the result is
+// neither handed over nor an inbox.
 PathGathering JoinPathGathering(std::span<const std::u16string> paths);
 
 }  // namespace vexmora

@@ -45,6 +45,7 @@ class FileJobStarter {
     void Wait(WaitingFileJob job) { jobs_.Wait(std::move(job)); }
     void StartWaiting();
     const FileJobQueue& jobs() const { return jobs_; }
+    FileSystem& fileSystem() const { return fileSystem_; }
 
   private:
     // The output of a file job on input; empty when the user chose none.

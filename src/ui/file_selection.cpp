@@ -115,6 +115,7 @@ std::optional<FileSelection> SelectFiles(FileSystem& disk, std::span<const std::
     }
 
     FileSelection selection;
+    selection.paths.assign(paths.begin(), paths.end());
     selection.direction = found.plain.empty() && !found.containers.empty() ? kDecrypt : kEncrypt;
     // A file given twice (by two processes of one selection) is one job.
     std::set<std::u16string> taken;

@@ -16,6 +16,7 @@ struct FileSelection {
     Direction direction = kEncrypt;
     std::vector<std::u16string> files;  // one job each, in the order they were found
     std::u16string caption;             // "Decrypt notes.txt.vx", "Encrypt 3 files", ...
+    std::vector<std::u16string> paths;  // what it was selected from
 };
 
 // Whether there are paths and each is an existing regular file or a readable folder.

@@ -88,6 +88,25 @@ void PromptWindow::Accept() {
     state_ = PromptState::Accepted;
 }
 
+bool PromptWindow::Widen(std::vector<std::u16string> paths) {
+    if (state_ != PromptState::Open) {
+        return false;
+    }
+    FileSystem& disk = starter_.fileSystem();
+    const std::optional<FileSelection> alone = SelectFiles(disk, paths);
+    if (!alone || alone->direction != selection_.direction) {
+        return false;
+    }
+    paths.insert(paths.begin(), selection_.paths.begin(), selection_.paths.end());
+    std::optional<FileSelection> wider = SelectFiles(disk, paths);
+    if (!wider || wider->direction != selection_.direction) {
+        return false;
+    }
+    selection_ = std::move(*wider);
+    toolkit_.SetControlText(controls_.caption, selection_.caption);
+    return true;
+}
+
 PromptState PromptWindow::Handle(int event) {
     if (state_ != PromptState::Open) {
         return state_;
@@ -111,11 +130,20 @@ PromptState PromptWindow::Handle(int event) {
     return state_;
 }
 
-bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter) {
+bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
+               PathInbox* inbox) {
     std::unique_ptr<PromptWindow> prompt = OpenPromptWindow(toolkit, std::move(selection), starter);
+    if (inbox != nullptr) {
+        inbox->Receive([&](std::vector<std::u16string> paths) {
+            return prompt->Widen(std::move(paths));
+        });
+    }
     PromptState state = PromptState::Open;
     while (state == PromptState::Open) {
         state = prompt->Handle(toolkit.WaitEvent(100));
+    }
+    if (inbox != nullptr) {
+        inbox->Close();
     }
     if (state != PromptState::Accepted) {
         return false;

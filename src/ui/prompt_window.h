@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "toolkit/path_gathering.h"
 #include "toolkit/toolkit.h"
 #include "ui/file_job_starter.h"
 #include "ui/file_selection.h"
@@ -42,6 +43,12 @@ class PromptWindow {
     // wait for its turn, and the window closes; Cancel, Esc or the close box close it too.
     PromptState Handle(int event);
 
+    // Paths that come while the prompt is open (processes of the same selection that started
+    // late) join it when on their own they would ask the same (encrypt or decrypt): the selection
+    // grows and the sentence says so. False, and nothing changes, once the prompt is answered,
+    // for paths that would ask the other, or when the paths select nothing.
+    bool Widen(std::vector<std::u16string> paths);
+
   private:
     friend std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit&, FileSelection,
                                                           FileJobStarter&);
@@ -62,7 +69,10 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
 
 // The prompt's whole life: its events until it is answered, then the accepted jobs started as
 // their turn comes (at most FileJobQueue::kMaxRunning at a time). Returns when the last job has
-// started, or at once after a cancel; true when the prompt was accepted.
-bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter);
+// started, or at once after a cancel; true when the prompt was accepted. While it is open, the
+// paths handed into `inbox` (when given) are offered to Widen; the inbox is closed once the
+// prompt is answered.
+bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
+               PathInbox* inbox = nullptr);
 
 }  // namespace vexmora

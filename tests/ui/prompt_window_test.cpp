@@ -118,6 +118,9 @@ class PromptWindowTest : public ::testing::Test {
   protected:
     std::unique_ptr<PromptWindow> Open(Direction direction, std::vector<std::u16string> files,
                                        int dpi = 96) {
+        return Open({direction, std::move(files), u"Encrypt 2 files", {}}, dpi);
+    }
+    std::unique_ptr<PromptWindow> Open(FileSelection selection, int dpi = 96) {
         toolkit = std::make_unique<ScriptedToolkit>(dpi);
         InitDpiScaling(*toolkit);
         starter = std::make_unique<FileJobStarter>(
@@ -131,8 +134,7 @@ class PromptWindowTest : public ::testing::Test {
                 return std::unique_ptr<ChildProcess>(std::move(child));
             },
             kProgram, RealFileSystem());
-        return OpenPromptWindow(*toolkit, {direction, std::move(files), u"Encrypt 2 files"},
-                                *starter);
+        return OpenPromptWindow(*toolkit, std::move(selection), *starter);
     }
     bool OkEnabled(const PromptWindow& prompt) const {
         return toolkit->controls().at(prompt.controls().okButton).enabled;
@@ -234,6 +236,40 @@ TEST_F(PromptWindowTest, CancelEscAndCloseStartNothing) {
     }
 }
 
+// Paths handed in by processes of the selection that started after the prompt opened.
+TEST_F(PromptWindowTest, LatePathsJoinWhenTheyAskTheSame) {
+    test::TempDir dir;
+    for (const char* file : {"one.txt", "two.txt", "x.vx", "y.VX"}) {
+        dir.Write(file, test::Bytes("data"));
+    }
+    const auto path = [&](const char* name) { return dir.Path(name).make_preferred().u16string(); };
+    struct Row {
+        std::vector<const char*> shown, late;
+        bool taken;
+        std::u16string caption;
+    };
+    const std::vector<Row> rows = {
+        {{"one.txt"}, {"two.txt"}, true, u"Encrypt 2 files"},
+        {{"x.vx"}, {"y.VX"}, true, u"Decrypt 2 files"},
+        // The same file from two processes is one job.
+        {{"one.txt"}, {"one.txt"}, true, u"Encrypt one.txt"},
+        // On their own these would ask the other thing, or select nothing: they go on alone.
+        {{"one.txt"}, {"x.vx"}, false, u"Encrypt one.txt"},
+        {{"x.vx"}, {"one.txt"}, false, u"Decrypt x.vx"},
+        {{"one.txt"}, {"gone.txt"}, false, u"Encrypt one.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.shown.front() << " + " << row.late.front());
+        std::vector<std::u16string> shown, late;
+        std::transform(row.shown.begin(), row.shown.end(), std::back_inserter(shown), path);
+        std::transform(row.late.begin(), row.late.end(), std::back_inserter(late), path);
+        auto prompt = Open(*SelectFiles(RealFileSystem(), shown));
+        EXPECT_EQ(prompt->Widen(late), row.taken);
+        EXPECT_EQ(toolkit->controls().at(prompt->controls().caption).text, row.caption);
+        EXPECT_EQ(prompt->selection().caption, row.caption);
+    }
+}
+
 // Types the password twice into the newest window (a prompt that encrypts) and presses Enter.
 void Type(ScriptedToolkit& toolkit, const std::u16string& password) {
     const Identity window = toolkit.windows().rbegin()->first;
@@ -243,9 +279,24 @@ void Type(ScriptedToolkit& toolkit, const std::u16string& password) {
     toolkit.PressShortcut(window, ShortcutKey::Enter);
 }
 
+// Hand-ins as a first process receives them from the others of its selection.
+struct FakeInbox final : PathInbox {
+    void Receive(Receiver given) override { receiver = std::move(given); }
+    void Close() override { receiver = nullptr, closed = true; }
+    bool HandIn(std::u16string path) { return receiver && receiver({std::move(path)}); }
+    Receiver receiver;
+    bool closed = false;
+};
+
 TEST_F(PromptWindowTest, RunStartsEveryFileTwoAtATimeAndEndsWhenTheLastHasStarted) {
-    const std::vector<std::u16string> files = {u"C:\\d\\a.txt", u"C:\\d\\b", u"C:\\d\\c d.txt"};
+    test::TempDir dir;
+    std::vector<std::u16string> files;
+    for (const char* name : {"a.txt", "b", "c d.txt"}) {
+        dir.Write(name, test::Bytes("data"));
+        files.push_back(dir.Path(name).make_preferred().u16string());
+    }
     auto unused = Open(kEncrypt, {});
+    FakeInbox inbox;
     int idle = 0;
     std::size_t mostRunning = 0;
     toolkit->onIdle = [&](ScriptedToolkit& t) {
@@ -255,10 +306,16 @@ TEST_F(PromptWindowTest, RunStartsEveryFileTwoAtATimeAndEndsWhenTheLastHasStarte
             now += *flag ? 1 : 0;
         }
         mostRunning = std::max(mostRunning, now);
-        // The user types at the first chance; a running job ends at every later one.
+        // The last file's process comes late, while the prompt is open; the user types at the
+        // next chance; a running job ends at every later one, and the prompt takes no more.
         if (idle == 1) {
+            EXPECT_TRUE(inbox.HandIn(files.back()));
+            EXPECT_EQ(t.controls().at(t.windows().rbegin()->second.controls.front()).text,
+                      u"Encrypt 3 files");
+        } else if (idle == 2) {
             Type(t, u"pw \"quoted\"");
         } else {
+            EXPECT_FALSE(inbox.HandIn(files.front()));
             for (const auto& flag : running) {
                 if (*flag) {
                     *flag = false;
@@ -267,7 +324,9 @@ TEST_F(PromptWindowTest, RunStartsEveryFileTwoAtATimeAndEndsWhenTheLastHasStarte
             }
         }
     };
-    EXPECT_TRUE(RunPrompt(*toolkit, {kEncrypt, files, u"Encrypt 3 files"}, *starter));
+    EXPECT_TRUE(RunPrompt(*toolkit, *SelectFiles(RealFileSystem(), std::span(files).first(2)),
+                          *starter, &inbox));
+    EXPECT_TRUE(inbox.closed);
     EXPECT_TRUE(toolkit->messageBoxes().empty());
     std::vector<std::u16string> expected;
     for (const std::u16string& file : files) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/win32/unique_resources.h"
@@ -15,10 +16,17 @@ namespace {
 constexpr wchar_t kMutexName[] = L"Local\\Vexmora.PathGathering";
 constexpr wchar_t kClassName[] = L"Vexmora.PathGathering";
 constexpr ULONG_PTR kPathsTag = 0x56585061;  // marks our WM_COPYDATA among others
+// The first process's answers; anything else (no answer, a time-out) means not reached.
+constexpr LRESULT kTaken = 1;
+constexpr LRESULT kRefused = 2;
 // How long a later process tries to reach a first one that exists (it may still be making its
-// window, or just closing), and how long one hand-in may take.
+// window, or just closing), and how long one hand-in may take: the first may be walking folders
+// for the prompt it shows. A first process that has stopped answering is given up at once
+// (SMTO_ABORTIFHUNG).
 constexpr auto kReachFor = std::chrono::milliseconds(2000);
-constexpr UINT kSendTimeoutMs = 2000;
+constexpr UINT kSendTimeoutMs = 10000;
+
+enum class HandIn { Taken, Refused, NotReached };
 
 class Win32PathInbox final : public PathInbox {
   public:
@@ -39,9 +47,10 @@ class Win32PathInbox final : public PathInbox {
 
     bool Open() const { return window_ != nullptr; }
 
-    std::vector<std::u16string> Take() override { return std::exchange(paths_, {}); }
+    void Receive(Receiver receiver) override { receiver_ = std::move(receiver); }
 
     void Close() override {
+        receiver_ = nullptr;
         if (window_ != nullptr) {
             DestroyWindow(window_);
             window_ = nullptr;
@@ -65,28 +74,30 @@ class Win32PathInbox final : public PathInbox {
         }
         const std::u16string_view all(static_cast<const char16_t*>(data->lpData),
                                       data->cbData / sizeof(char16_t));
+        std::vector<std::u16string> paths;
         std::size_t start = 0;
         while (start < all.size()) {
             const std::size_t end = std::min(all.find(u'\0', start), all.size());
             if (end > start) {
-                self->paths_.emplace_back(all.substr(start, end - start));
+                paths.emplace_back(all.substr(start, end - start));
             }
             start = end + 1;
         }
-        return TRUE;
+        // A copy: the receiver may replace itself.
+        const Receiver receiver = self->receiver_;
+        return receiver && !paths.empty() && receiver(std::move(paths)) ? kTaken : kRefused;
     }
 
     UniqueHandle mutex_;
     bool registered_ = false;
     HWND window_ = nullptr;
-    std::vector<std::u16string> paths_;
+    Receiver receiver_;
 };
 
-// True when the first process answered that it took the paths.
-bool HandOver(std::span<const std::u16string> paths) {
+HandIn HandOver(std::span<const std::u16string> paths) {
     const HWND first = FindWindowExW(HWND_MESSAGE, nullptr, kClassName, nullptr);
     if (first == nullptr) {
-        return false;
+        return HandIn::NotReached;
     }
     std::u16string all;
     for (const std::u16string& path : paths) {
@@ -94,10 +105,14 @@ bool HandOver(std::span<const std::u16string> paths) {
         all += u'\0';
     }
     COPYDATASTRUCT data{kPathsTag, static_cast<DWORD>(all.size() * sizeof(char16_t)), all.data()};
-    DWORD_PTR answer = FALSE;
-    return SendMessageTimeoutW(first, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                               SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendTimeoutMs, &answer) != 0 &&
-           answer == TRUE;
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(first, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                            SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendTimeoutMs, &answer) == 0) {
+        return HandIn::NotReached;
+    }
+    return answer == kTaken     ? HandIn::Taken
+           : answer == kRefused ? HandIn::Refused
+                                : HandIn::NotReached;
 }
 
 }  // namespace
@@ -118,8 +133,13 @@ PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
         }
         // Our handle must not keep a closing gathering alive.
         mutex.Close();
-        if (HandOver(paths)) {
-            return {true, nullptr};
+        switch (HandOver(paths)) {
+            case HandIn::Taken:
+                return {true, nullptr};
+            case HandIn::Refused:
+                return {};
+            case HandIn::NotReached:
+                break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } while (std::chrono::steady_clock::now() < giveUp);
