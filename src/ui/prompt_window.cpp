@@ -134,9 +134,8 @@ bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starte
                PathInbox* inbox) {
     std::unique_ptr<PromptWindow> prompt = OpenPromptWindow(toolkit, std::move(selection), starter);
     if (inbox != nullptr) {
-        inbox->Receive([&](std::vector<std::u16string> paths) {
-            return prompt->Widen(std::move(paths));
-        });
+        inbox->Receive(
+            [&](std::vector<std::u16string> paths) { return prompt->Widen(std::move(paths)); });
     }
     PromptState state = PromptState::Open;
     while (state == PromptState::Open) {

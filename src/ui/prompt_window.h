@@ -50,8 +50,7 @@ class PromptWindow {
     bool Widen(std::vector<std::u16string> paths);
 
   private:
-    friend std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit&, FileSelection,
-                                                          FileJobStarter&);
+    friend std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit&, FileSelection, FileJobStarter&);
     bool Acceptable();
     void Accept();
 

@@ -2,6 +2,7 @@
 // setup has registered the program (tests/e2e/setup_package.sh):
 //   prompt_driver open PASSWORD FILE            the .vx open verb's command with %1 = FILE
 //   prompt_driver encrypt PASSWORD PATH...      "Encrypt with Vexmora" once per path, all at once
+//   prompt_driver encrypt-late PASSWORD PATH...  the same, the last path only once the prompt shows
 // The commands come from the registry as the setup wrote them. Exactly one prompt must appear;
 // the password is typed with real key presses (twice when encrypting) and confirmed with Enter.
 // Prints the prompt's sentence; exits 0 when every process ended with exit code 0.
@@ -64,19 +65,24 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring mode = argv[1];
     const std::wstring password = argv[2];
-    const bool encrypt = mode == L"encrypt";
+    const bool late = mode == L"encrypt-late";
+    const bool encrypt = mode == L"encrypt" || late;
     std::vector<ProgramProcess> processes;
-    for (int i = 3; i < argc; ++i) {
-        const std::wstring path = argv[i];
+    const auto start = [&](const std::wstring& path) {
         const bool folder = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::wstring key = !encrypt ? L"Vexmora.EncryptedFile\\shell\\open"
                                  : folder ? L"Directory\\shell\\Vexmora.Encrypt"
                                           : L"*\\shell\\Vexmora.Encrypt";
         const std::optional<Command> command = VerbCommand(key, path);
-        if (!command) {
+        if (command) {
+            processes.push_back(ProgramProcess::Start(command->program, command->parameters));
+        }
+        return command.has_value();
+    };
+    for (int i = 3; i < argc - (late ? 1 : 0); ++i) {
+        if (!start(argv[i])) {
             return Fail("no verb command in the registry");
         }
-        processes.push_back(ProgramProcess::Start(command->program, command->parameters));
     }
 
     // One prompt among all the processes; the others hand their paths over and end.
@@ -98,6 +104,9 @@ int wmain(int argc, wchar_t** argv) {
         30s);
     if (prompt == nullptr) {
         return Fail("no prompt appeared");
+    }
+    if (late && !start(argv[argc - 1])) {
+        return Fail("no verb command in the registry");
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         if (i != owner && processes[i].WaitForExit(10s) != std::optional<DWORD>(0)) {

@@ -5,7 +5,8 @@
 #     verb, both context-menu verbs, uninstall entry with the new version), the files and the
 #     shortcuts are there;
 #   - the commands the registry gives reach the password prompt: the open verb of a .vx decrypts
-#     it beside itself; "Encrypt with Vexmora" on five files at once shows one prompt for the five;
+#     it beside itself; "Encrypt with Vexmora" on five files at once shows one prompt for the five,
+#     and a process that starts only after the prompt shows joins it;
 #     on a folder it encrypts its files through the subfolders without following a link loop and
 #     without touching a .vx (real key presses, from vexmora_prompt_driver);
 #   - "Uninstall.exe /S" leaves the prefix's registry and files as they were before the install.
@@ -198,6 +199,20 @@ for i in 1 2 3 4 5; do
   wineserver -w
   check "file $i.bin.vx opens with openssl enc" \
     openssl_matches "$files/five/file $i.bin.vx" pw "$files/five/file $i.bin"
+done
+
+# A busy machine may start a selection's last process seconds after the others.
+mkdir -p "$files/late"
+printf 'early\n' >"$files/late/early.txt"
+printf 'late\n' >"$files/late/late.txt"
+out=$("${driver[@]}" encrypt-late "pw" "$(winpath "$files/late/early.txt")" \
+  "$(winpath "$files/late/late.txt")" 2>&1 | tr -d '\r')
+echo "$out"
+check "a late process joins the open prompt" grep -qx 'prompt: Encrypt 2 files' <<<"$out"
+wait_for "$files/late/early.txt.vx" "$files/late/late.txt.vx"
+wineserver -w
+for f in early late; do
+  check "late/$f.txt encrypted" openssl_matches "$files/late/$f.txt.vx" pw "$files/late/$f.txt"
 done
 
 printf 'top\n' >"$files/tree/top.txt"
