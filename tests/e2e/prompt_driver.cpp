@@ -65,6 +65,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring mode = argv[1];
     const std::wstring password = argv[2];
+    // Wine makes a session's desktop, and the parent of its message-only windows, on first use.
+    // When the processes below race to do it, one of them may end up with a message-only window the
+    // others cannot find, a fault Windows, where the desktop is there before any program, does
+    // not have.
+    GetDesktopWindow();
+    FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr);
     const bool late = mode == L"encrypt-late";
     const bool encrypt = mode == L"encrypt" || late;
     std::vector<ProgramProcess> processes;
@@ -109,8 +115,13 @@ int wmain(int argc, wchar_t** argv) {
         return Fail("no verb command in the registry");
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
-        if (i != owner && processes[i].WaitForExit(10s) != std::optional<DWORD>(0)) {
-            return Fail("a second process did not hand its path over");
+        if (i != owner) {
+            auto code = processes[i].WaitForExit(10s);
+            if (code != std::optional<DWORD>(0)) {
+                std::printf("process %zu of %zu: %s\n", i + 1, processes.size(),
+                            code ? "ended with an error" : "still running after 10 s");
+                return Fail("a second process did not hand its path over");
+            }
         }
     }
     // The window shows before its controls are made: the sentence is the first static text.

@@ -1,11 +1,10 @@
-// The gathering is a named mutex in the session's namespace, which tells whether a first process
-// exists, and a message-only window of a known class, which takes the others' paths by
-// WM_COPYDATA: the paths one after the other, each ended by a zero unit.
+// The gathering is a named mutex in the session's namespace, whose owner is the first process,
+// and a message-only window of a known class, which takes the others' paths by WM_COPYDATA: the
+// paths one after the other, each ended by a zero unit.
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 #include "platform/win32/unique_resources.h"
 #include "toolkit/path_gathering.h"
@@ -19,12 +18,14 @@ constexpr ULONG_PTR kPathsTag = 0x56585061;  // marks our WM_COPYDATA among othe
 // The first process's answers; anything else (no answer, a time-out) means not reached.
 constexpr LRESULT kTaken = 1;
 constexpr LRESULT kRefused = 2;
-// How long a later process tries to reach a first one that exists (it may still be making its
-// window, or just closing), and how long one hand-in may take: the first may be walking folders
-// for the prompt it shows. A first process that has stopped answering is given up at once
-// (SMTO_ABORTIFHUNG).
-constexpr auto kReachFor = std::chrono::milliseconds(2000);
+// How long a later process tries to reach a first one that exists, and how long one hand-in may
+// take. The first may still be making its window: the first window of a process can take
+// seconds on a busy machine (under Wine it connects to the display then). Or it may be walking
+// folders for the prompt it shows. A first process that has stopped answering is given up at once
+// (SMTO_ABORTIFHUNG), and one that ends leaves the mutex to a waiter.
+constexpr auto kReachFor = std::chrono::milliseconds(10000);
 constexpr UINT kSendTimeoutMs = 10000;
+constexpr DWORD kRetryMs = 20;
 
 enum class HandIn { Taken, Refused, NotReached };
 
@@ -59,7 +60,10 @@ class Win32PathInbox final : public PathInbox {
             UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
             registered_ = false;
         }
-        mutex_.Close();
+        if (mutex_.Valid()) {
+            ReleaseMutex(mutex_.Get());
+            mutex_.Close();
+        }
     }
 
   private:
@@ -118,21 +122,28 @@ HandIn HandOver(std::span<const std::u16string> paths) {
 }  // namespace
 
 PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
+    // Owning the mutex makes a process the first. A later one waits for it while it tries to reach
+    // the first: a first that closes its gathering releases it, one that ends abandons it, and
+    // either way a waiter becomes the next first. That the mutex exists tells nothing: the
+    // waiters' own handles keep it in existence.
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+    if (!mutex.Valid()) {
+        return {};
+    }
     const auto giveUp = std::chrono::steady_clock::now() + kReachFor;
-    do {
-        UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
-        if (!mutex.Valid()) {
-            return {};
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+    DWORD wait = 0;
+    for (;;) {
+        const DWORD waited = WaitForSingleObject(mutex.Get(), wait);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
             auto inbox = std::make_unique<Win32PathInbox>(std::move(mutex));
             if (!inbox->Open()) {
                 return {};
             }
             return {false, std::move(inbox)};
         }
-        // Our handle must not keep a closing gathering alive.
-        mutex.Close();
+        if (waited != WAIT_TIMEOUT) {
+            return {};
+        }
         switch (HandOver(paths)) {
             case HandIn::Taken:
                 return {true, nullptr};
@@ -141,9 +152,11 @@ PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
             case HandIn::NotReached:
                 break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < giveUp);
-    return {};
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            return {};
+        }
+        wait = kRetryMs;
+    }
 }
 
 }  // namespace vexmora
