@@ -67,7 +67,7 @@ Identity ScriptedToolkit::CreateControl(Identity window, const ControlArgs& args
         return kNoIdentity;
     }
     Identity id = ++lastIdentity_;
-    controls_[id] = {window, args, font_, fontPoints_, 100, 0, args.text, true};
+    controls_[id] = {window, args, font_, fontPoints_, 100, 0, BarState::Normal, args.text};
     found->second.controls.push_back(id);
     return id;
 }
@@ -83,7 +83,37 @@ int ScriptedToolkit::WaitEvent(int) {
     if (events_.Empty() && onIdle) {
         onIdle(*this);
     }
+    if (events_.Empty()) {
+        if (const Identity dialog = OpenDialog(); dialog != kNoIdentity) {
+            events_.Push(CloseWindowEvent, kNoIdentity, dialog);
+        }
+    }
     return events_.Take();
+}
+
+Identity ScriptedToolkit::OpenDialog() const {
+    Identity dialog = kNoIdentity;
+    for (const auto& [identity, window] : windows_) {
+        if (window.open && window.args.owner != kNoIdentity) {
+            dialog = identity;
+        }
+    }
+    return dialog;
+}
+
+Identity ScriptedToolkit::FindControl(Identity window, ControlKind kind,
+                                      std::optional<std::u16string_view> text) const {
+    auto found = windows_.find(window);
+    if (found == windows_.end()) {
+        return kNoIdentity;
+    }
+    for (Identity id : found->second.controls) {
+        const Control& control = controls_.at(id);
+        if (control.args.kind == kind && (!text || control.args.text == *text)) {
+            return id;
+        }
+    }
+    return kNoIdentity;
 }
 
 void ScriptedToolkit::SetProgressMaximum(Identity bar, std::int32_t maximum) {
@@ -101,7 +131,10 @@ int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_
     messageBoxes_.push_back({std::u16string(caption), std::u16string(text), type});
     calls_.push_back({"message", static_cast<std::int64_t>(messageBoxes_.size())});
     if (answers_.empty()) {
-        return type == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
+        if (answerBox) {
+            return answerBox(messageBoxes_.back());
+        }
+        return MessageBoxButtons(type) == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
     }
     int answer = answers_.front();
     answers_.pop_front();

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,10 @@ class ScriptedToolkit final : public Toolkit {
         int fontPoints = 0;
         std::int32_t progressMaximum = 100;
         std::int32_t progressPosition = 0;
+        BarState barState = BarState::Normal;
         std::u16string text;  // the text as the user sees it now
         bool enabled = true;
+        bool shown = true;
     };
     struct FileDialog {
         FileDialogArgs args;
@@ -62,6 +65,9 @@ class ScriptedToolkit final : public Toolkit {
     // queued) when the window has no such shortcut.
     bool PressShortcut(Identity window, ShortcutKey key);
     void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // Answers the message boxes that no queued answer is left for; without it, Yes/No boxes are
+    // answered No and the others OK.
+    std::function<int(const MessageBox&)> answerBox;
     // The path the next file dialog returns (empty: cancelled).
     void QueueFileChoice(std::u16string path) { fileChoices_.push_back(std::move(path)); }
     // Types into a control, as a user would.
@@ -73,7 +79,8 @@ class ScriptedToolkit final : public Toolkit {
     // nothing.
     std::size_t textCopyLimit = SIZE_MAX;
     // Runs before each WaitEvent call that finds the queue empty, e.g. to queue a click at the
-    // right moment.
+    // right moment. When the queue is still empty after it while a dialog is open, the dialog is
+    // closed as its close box does (a user who gives up), so that no dialog waits forever.
     std::function<void(ScriptedToolkit&)> onIdle;
 
     // Record.
@@ -83,6 +90,12 @@ class ScriptedToolkit final : public Toolkit {
     const std::vector<FileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<Call>& calls() const { return calls_; }
     bool dpiAware() const { return dpiAware_; }
+    const std::u16string& clipboard() const { return clipboard_; }
+    // The open dialog (a window with an owner) opened last; kNoIdentity when none is open.
+    Identity OpenDialog() const;
+    // The control of `window` of that kind, with that text when one is given (else the first).
+    Identity FindControl(Identity window, ControlKind kind,
+                         std::optional<std::u16string_view> text = std::nullopt) const;
     Identity focus() const { return focus_; }
     std::size_t pendingEvents() const { return events_.Size(); }
 
@@ -102,6 +115,13 @@ class ScriptedToolkit final : public Toolkit {
                             std::uint64_t total) override;
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
+    void SetProgressState(Identity bar, BarState state) override {
+        controls_[bar].barState = state;
+    }
+    bool CopyToClipboard(std::u16string_view text) override {
+        clipboard_ = text;
+        return true;
+    }
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
     std::u16string ControlText(Identity control) override;
@@ -111,12 +131,14 @@ class ScriptedToolkit final : public Toolkit {
     void EnableControl(Identity control, bool enabled) override {
         controls_[control].enabled = enabled;
     }
+    void ShowControl(Identity control, bool shown) override { controls_[control].shown = shown; }
     void ShowBusy(bool busy) override { calls_.push_back({"busy", busy ? 1 : 0}); }
 
   private:
     int logicalPixelsX_;
     bool dpiAware_ = false;
     Identity focus_ = kNoIdentity;
+    std::u16string clipboard_;
     std::u16string font_;
     int fontPoints_ = 0;
     Identity lastIdentity_ = kNoIdentity;

@@ -28,9 +28,16 @@ inline constexpr int DropFilesEvent = 0x10004;    // files were dropped (EventFi
 // Message box types and answers (the Win32 values).
 inline constexpr unsigned kMessageBoxOk = 0x0;     // MB_OK
 inline constexpr unsigned kMessageBoxYesNo = 0x4;  // MB_YESNO
-inline constexpr int kAnswerOk = 1;                // IDOK
-inline constexpr int kAnswerYes = 6;               // IDYES
-inline constexpr int kAnswerNo = 7;                // IDNO
+// Added to a type: the second button (No) is the default, and the warning icon shows.
+inline constexpr unsigned kMessageBoxDefaultSecond = 0x100;  // MB_DEFBUTTON2
+inline constexpr unsigned kMessageBoxWarning = 0x30;         // MB_ICONWARNING
+// The buttons of a type, without its default button and icon.
+inline constexpr unsigned MessageBoxButtons(unsigned type) {
+    return type & 0xF;
+}
+inline constexpr int kAnswerOk = 1;   // IDOK
+inline constexpr int kAnswerYes = 6;  // IDYES
+inline constexpr int kAnswerNo = 7;   // IDNO
 
 struct Rect {
     int x = 0;
@@ -67,6 +74,9 @@ struct WindowArgs {
     bool minimizeBox = true;  // caption and system menu always; never sizable or maximizable
     WindowPlacement placement = WindowPlacement::Centred;
     bool acceptsFiles = false;  // files dropped on the window raise DropFilesEvent
+    // A dialog of another window: it stays above its owner, and the owner takes no input until
+    // the dialog is closed.
+    Identity owner = kNoIdentity;
 };
 
 enum class ControlKind {
@@ -76,7 +86,15 @@ enum class ControlKind {
     PasswordField,
     RichEdit,
     PushButton,
-    ProgressBar,  // range 0..100 when created
+    ProgressBar,    // range 0..100 when created
+    ReadOnlyField,  // one line of text that can be selected and copied, not changed
+};
+
+// The colour of a progress bar: what its value means to the user.
+enum class BarState {
+    Normal,   // the system's usual colour (green)
+    Warning,  // yellow
+    Error,    // red
 };
 
 struct ControlArgs {
@@ -134,6 +152,7 @@ class Toolkit {
     // control holds them (32-bit).
     virtual void SetProgressMaximum(Identity bar, std::int32_t maximum) = 0;
     virtual void SetProgressPosition(Identity bar, std::int32_t position) = 0;
+    virtual void SetProgressState(Identity bar, BarState state) = 0;
     // The progress that the window's taskbar button shows: done of total for Normal (total 0
     // shows an empty bar), a full bar for Error, nothing for None. Does nothing where the system
     // has no such taskbar.
@@ -150,9 +169,15 @@ class Toolkit {
     virtual void FocusControl(Identity control) = 0;
     // A disabled control is greyed and takes neither clicks nor the focus; controls start enabled.
     virtual void EnableControl(Identity control, bool enabled) = 0;
+    // A hidden control is not drawn and takes neither clicks nor the focus; controls start
+    // shown.
+    virtual void ShowControl(Identity control, bool shown) = 0;
     // The wait cursor while busy is set (for an action that blocks the windows), and the cursor
     // from before it once it is cleared.
     virtual void ShowBusy(bool busy) = 0;
+
+    // Puts the text on the clipboard as Unicode text; false when the clipboard could not be had.
+    virtual bool CopyToClipboard(std::u16string_view text) = 0;
 
     // The system's open or save dialog, modal over the program's windows. Returns the chosen full
     // path, or empty when the dialog was cancelled or failed (also for a path too long for it).

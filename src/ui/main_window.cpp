@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
 #include <new>
 
 #include "crypto/direction.h"
@@ -7,6 +8,7 @@
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/paths.h"
+#include "ui/repeat_dialog.h"
 #include "ui/text_file.h"
 #include "ui/texts.h"
 
@@ -37,19 +39,25 @@ constexpr ControlLayout kControls[] = {
     {&C::decodeFileButton, K::PushButton, 130, 555, 100, 25, texts::kDecodeFileButton},
 };
 
+// The strength line: under the password field, inside the Password frame, so that no other
+// control moves.
+constexpr ControlLayout kStrengthLabel = {&C::strengthLabel, K::Label, 90, 62, 560, 15, u""};
+constexpr ControlLayout kStrengthBar = {&C::strengthBar, K::ProgressBar, 660, 65, 120, 9, u""};
+
 }  // namespace
 
 MainWindow::MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath,
-                       FileSystem& fileSystem)
+                       FileSystem& fileSystem, RandomFill random)
     : toolkit_(toolkit),
       fileSystem_(fileSystem),
-      fileJobs_(toolkit, std::move(startProcess), std::move(programPath), fileSystem) {}
+      fileJobs_(toolkit, std::move(startProcess), std::move(programPath), fileSystem),
+      random_(std::move(random)) {}
 
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int width, int height,
                                             ProcessStarter startProcess, std::u16string programPath,
-                                            FileSystem& fileSystem) {
+                                            FileSystem& fileSystem, RandomFill random) {
     auto main = std::make_unique<MainWindow>(toolkit, std::move(startProcess),
-                                             std::move(programPath), fileSystem);
+                                             std::move(programPath), fileSystem, std::move(random));
     MainWindowControls& c = main->controls_;
     c.window = toolkit.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(width),
@@ -57,12 +65,19 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
                                    .minimizeBox = true,
                                    .placement = WindowPlacement::Centred,
                                    .acceptsFiles = true});
-    for (const ControlLayout& control : kControls) {
+    const auto create = [&](const ControlLayout& control) {
         const Rect rect{Scaled(control.x), Scaled(control.y), Scaled(control.width),
                         Scaled(control.height)};
         c.*control.slot =
             toolkit.CreateControl(c.window, {control.kind, rect, std::u16string(control.text)});
+    };
+    for (const ControlLayout& control : kControls) {
+        create(control);
     }
+    create(kStrengthLabel);
+    create(kStrengthBar);
+    // An empty field shows no rating.
+    toolkit.ShowControl(c.strengthBar, false);
     // Someone who starts typing at once types the password.
     toolkit.FocusControl(c.passwordField);
     toolkit.AddShortcut(c.window, ShortcutKey::CtrlO, c.loadButton);
@@ -103,7 +118,9 @@ void MainWindow::HandleControl(Identity control) {
 
 void MainWindow::HandleButton(Identity control) {
     const MainWindowControls& c = controls_;
-    if (control == c.loadButton) {
+    if (control == c.passwordField) {
+        ShowStrength();
+    } else if (control == c.loadButton) {
         Load();
     } else if (control == c.saveButton) {
         Save();
@@ -166,6 +183,9 @@ void MainWindow::Save() {
 }
 
 void MainWindow::CryptEditorText(Direction direction) {
+    if (direction == kEncrypt && !ConfirmForEncryption()) {
+        return;
+    }
     std::optional<std::u16string> result;
     {
         BusyCursor busy(toolkit_);
@@ -187,7 +207,7 @@ void MainWindow::CryptFile(Direction direction) {
     const std::u16string input = ChooseFile(
         toolkit_, direction == kEncrypt ? texts::kAllFilesPattern : texts::kContainerPattern,
         false);
-    if (!input.empty()) {
+    if (!input.empty() && (direction == kDecrypt || ConfirmForEncryption())) {
         StartFileJob(direction, input);
     }
 }
@@ -204,12 +224,20 @@ void MainWindow::CryptDroppedFiles(const std::vector<std::u16string>& paths) {
     if (files.empty()) {
         return;
     }
-    const SecretText password = FieldPassword();
-    if (password.view().empty()) {
+    if (FieldPassword().view().empty()) {
         // Far more likely forgotten than meant: every file would be encrypted with no password.
         toolkit_.ShowMessageBox(texts::kInfoCaption, texts::kTypePasswordFirst, kMessageBoxOk);
         return;
     }
+    const bool encrypts = std::any_of(files.begin(), files.end(), [](const std::u16string& file) {
+        return !IsContainerName(file);
+    });
+    // One confirmation for the whole drop; without it nothing of the drop starts.
+    if (encrypts && !ConfirmForEncryption()) {
+        return;
+    }
+    // Read again: the repeat dialog may have put a generated passphrase into the field.
+    const SecretText password = FieldPassword();
     for (std::u16string& file : files) {
         const Direction direction = IsContainerName(file) ? kDecrypt : kEncrypt;
         fileJobs_.Wait({direction, std::move(file), password});
@@ -222,6 +250,40 @@ void MainWindow::StartWaitingFileJobs() {
 
 SecretText MainWindow::FieldPassword() {
     return SecretText(toolkit_.ControlText(controls_.passwordField));
+}
+
+void MainWindow::ShowStrength() {
+    const SecretText password = FieldPassword();
+    StrengthDisplay{controls_.strengthLabel, controls_.strengthBar}.Show(
+        toolkit_, password.view(),
+        !generated_.view().empty() && password.view() == generated_.view());
+}
+
+bool MainWindow::ConfirmForEncryption() {
+    SecretText password = FieldPassword();
+    if (confirmed_ && confirmed_->view() == password.view()) {
+        return true;
+    }
+    PasswordRepeat repeat = AskPasswordAgain(toolkit_, controls_.window, random_);
+    if (!repeat.answered) {
+        return false;
+    }
+    if (repeat.generated) {
+        // The passphrase replaces what the field held; the window keeps it, so that the user can
+        // still read it off (or copy it) after the dialog.
+        generated_ = repeat.password;
+        password = std::move(repeat.password);
+        toolkit_.SetControlText(controls_.passwordField, password.view());
+        ShowStrength();
+    } else if (repeat.password.view() != password.view()) {
+        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kPasswordMismatch, kMessageBoxOk);
+        return false;
+    }
+    if (!MayEncryptWith(toolkit_, password.view())) {
+        return false;
+    }
+    confirmed_ = std::move(password);
+    return true;
 }
 
 bool MainWindow::StartFileJob(Direction direction, std::u16string_view input) {

@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "crypto/direction.h"
+#include "crypto/passphrase.h"
 #include "crypto/wipe.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
 #include "ui/file_job_starter.h"
+#include "ui/password_rating.h"
 
 namespace vexmora {
 
@@ -32,12 +34,15 @@ struct MainWindowControls {
     Identity decodeButton = kNoIdentity;
     Identity encodeFileButton = kNoIdentity;
     Identity decodeFileButton = kNoIdentity;
+    // The strength line under the password field, created after the twelve controls.
+    Identity strengthLabel = kNoIdentity;
+    Identity strengthBar = kNoIdentity;
 };
 
 class MainWindow {
   public:
     MainWindow(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath,
-               FileSystem& fileSystem = RealFileSystem());
+               FileSystem& fileSystem = RealFileSystem(), RandomFill random = SystemRandomFill());
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -57,7 +62,7 @@ class MainWindow {
 
   private:
     friend std::unique_ptr<MainWindow> BuildMainWindow(Toolkit&, int, int, int, int, ProcessStarter,
-                                                       std::u16string, FileSystem&);
+                                                       std::u16string, FileSystem&, RandomFill);
     friend int HandleMainEvent(MainWindow&, int);
 
     void Load();
@@ -73,25 +78,42 @@ class MainWindow {
     void StartWaitingFileJobs();
     // The password field's text, wiped when it is no longer used.
     SecretText FieldPassword();
+    // Before the field's password encrypts: unless this password was confirmed before, the repeat
+    // dialog (which may put a generated passphrase into the field) and, for a weak password, the
+    // question. False when nothing may start.
+    bool ConfirmForEncryption();
+    void ShowStrength();
 
     Toolkit& toolkit_;
     FileSystem& fileSystem_;
     MainWindowControls controls_;
     FileJobStarter fileJobs_;
+    RandomFill random_;
+    // The password last repeated (and, when weak, let through); asked again once the field
+    // holds another.
+    std::optional<SecretText> confirmed_;
+    // The passphrase the repeat dialog generated last, whose strength is stated exactly.
+    SecretText generated_;
 };
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
-// y are not used) and its twelve controls, scaled; Ctrl+O stands for Load and Ctrl+S for Save,
-// and files may be dropped on the window. The window lives until the process ends. Its files
-// (Load, Save, what is at a path) are those of fileSystem.
+// y are not used) and its twelve controls, scaled, then the strength line in the Password frame;
+// Ctrl+O stands for Load and Ctrl+S for Save, and files may be dropped on the window. The window
+// lives until the process ends. Its files (Load, Save, what is at a path) are those of
+// fileSystem; generated passphrases come from `random`.
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int width, int height,
                                             ProcessStarter startProcess, std::u16string programPath,
-                                            FileSystem& fileSystem = RealFileSystem());
+                                            FileSystem& fileSystem = RealFileSystem(),
+                                            RandomFill random = SystemRandomFill());
 
 // Carries out what an event of the window asks for. Returns 0 when the program is to end (the
 // window asked to close, and no dropped file waits or the user answered Yes to dropping them), 1
 // otherwise. Load, Save, Encode and Decode that run out of memory leave the editor as it was and
 // say so.
+//
+// Every way of encrypting (Encode, Encode file, dropped files to encrypt) first has the password
+// confirmed (see MainWindow::ConfirmForEncryption); Decode and Decode file never ask. The
+// strength line follows the password field as it is typed.
 //
 // Each dropped file is a file job as if it had been chosen with "Encode file" or "Decode file"
 // (a container name, see IsContainerName), with the password the field held at the drop;

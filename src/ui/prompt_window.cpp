@@ -22,16 +22,24 @@ void WipeText(std::u16string& text) {
 
 }  // namespace
 
-PromptWindow::PromptWindow(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter)
-    : toolkit_(toolkit), selection_(std::move(selection)), starter_(starter) {}
+PromptWindow::PromptWindow(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
+                           RandomFill random)
+    : toolkit_(toolkit),
+      selection_(std::move(selection)),
+      starter_(starter),
+      random_(std::move(random)) {}
 
 std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection selection,
-                                               FileJobStarter& starter) {
-    auto prompt = std::make_unique<PromptWindow>(toolkit, std::move(selection), starter);
+                                               FileJobStarter& starter, RandomFill random) {
+    auto prompt =
+        std::make_unique<PromptWindow>(toolkit, std::move(selection), starter, std::move(random));
     PromptControls& c = prompt->controls_;
     const bool repeat = prompt->selection_.direction == kEncrypt;
     const int rows = repeat ? 2 : 1;
-    const int buttonsY = 44 + rows * kRowStep + 6;
+    // Encrypting adds the strength line and the passphrase row under the fields.
+    const int strengthY = 44 + rows * kRowStep;
+    const int generateY = strengthY + 22;
+    const int buttonsY = repeat ? generateY + kButtonHeight + kMargin : 44 + rows * kRowStep + 6;
     c.window = toolkit.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(kClientWidth),
                                    .clientHeight = Scaled(buttonsY + kButtonHeight + kMargin),
@@ -55,6 +63,14 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
                              texts::kPromptRepeatLabel);
         c.repeatField =
             make(ControlKind::PasswordField, kFieldX, 44 + kRowStep, fieldWidth, 20, u"");
+        const int barWidth = 68;
+        c.strength.label =
+            make(ControlKind::Label, kFieldX, strengthY, fieldWidth - barWidth - 6, 16, u"");
+        c.strength.bar = make(ControlKind::ProgressBar, kClientWidth - kMargin - barWidth,
+                              strengthY + 3, barWidth, 9, u"");
+        toolkit.ShowControl(c.strength.bar, false);
+        prompt->passphrase_.Create(toolkit, c.window, kMargin, kFieldX, kClientWidth - kMargin,
+                                   generateY);
     }
     const int cancelX = kClientWidth - kMargin - kButtonWidth;
     c.okButton = make(ControlKind::PushButton, cancelX - 10 - kButtonWidth, buttonsY, kButtonWidth,
@@ -114,13 +130,7 @@ PromptState PromptWindow::Handle(int event) {
     if (event == CloseWindowEvent) {
         state_ = PromptState::Cancelled;
     } else if (event == ControlEvent) {
-        const Identity control = toolkit_.EventControl();
-        if (control == controls_.cancelButton) {
-            state_ = PromptState::Cancelled;
-        } else if (control == controls_.okButton && Acceptable()) {
-            // Enter arrives here also while OK is disabled: the fields decide, not the button.
-            Accept();
-        }
+        HandleControl(toolkit_.EventControl());
     }
     if (state_ != PromptState::Open) {
         toolkit_.CloseWindow(controls_.window);
@@ -130,9 +140,34 @@ PromptState PromptWindow::Handle(int event) {
     return state_;
 }
 
-bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
-               PathInbox* inbox) {
-    std::unique_ptr<PromptWindow> prompt = OpenPromptWindow(toolkit, std::move(selection), starter);
+void PromptWindow::HandleControl(Identity control) {
+    const bool encrypts = selection_.direction == kEncrypt;
+    if (control == controls_.cancelButton) {
+        state_ = PromptState::Cancelled;
+    } else if (control == controls_.okButton) {
+        // Enter arrives here also while OK is disabled: the fields decide, not the button. A
+        // weak password answered No leaves the prompt open for another.
+        if (Acceptable() &&
+            (!encrypts ||
+             MayEncryptWith(toolkit_,
+                            SecretText(toolkit_.ControlText(controls_.passwordField)).view()))) {
+            Accept();
+        }
+    } else if (encrypts &&
+               passphrase_.Handle(toolkit_, control, random_) == PassphraseRow::Click::Generated) {
+        toolkit_.SetControlText(controls_.passwordField, passphrase_.passphrase());
+        toolkit_.SetControlText(controls_.repeatField, passphrase_.passphrase());
+        controls_.strength.Show(toolkit_, passphrase_.passphrase(), true);
+    } else if (encrypts && control == controls_.passwordField) {
+        const SecretText password(toolkit_.ControlText(controls_.passwordField));
+        controls_.strength.Show(toolkit_, password.view(), passphrase_.Holds(password.view()));
+    }
+}
+
+bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter, PathInbox* inbox,
+               RandomFill random) {
+    std::unique_ptr<PromptWindow> prompt =
+        OpenPromptWindow(toolkit, std::move(selection), starter, std::move(random));
     if (inbox != nullptr) {
         inbox->Receive(
             [&](std::vector<std::u16string> paths) { return prompt->Widen(std::move(paths)); });

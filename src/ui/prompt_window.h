@@ -1,14 +1,19 @@
 // The password prompt for paths given on the command line: what will happen ("Encrypt 3 files"),
-// the password, when encrypting a second field to repeat it, OK (Enter) and Cancel (Esc). OK is
-// enabled only while the password is not empty and, when encrypting, both fields match.
+// the password, OK (Enter) and Cancel (Esc). When encrypting, also a second field to repeat it,
+// the password's strength line, and a row to generate a passphrase. OK is enabled only while the
+// password is not empty and, when encrypting, both fields match; a weak password then needs a
+// Yes to the question that says how fast it falls.
 #pragma once
 
 #include <memory>
 
+#include "crypto/passphrase.h"
 #include "toolkit/path_gathering.h"
 #include "toolkit/toolkit.h"
 #include "ui/file_job_starter.h"
 #include "ui/file_selection.h"
+#include "ui/passphrase_row.h"
+#include "ui/password_rating.h"
 
 namespace vexmora {
 
@@ -19,6 +24,8 @@ struct PromptControls {
     Identity passwordField = kNoIdentity;
     Identity repeatLabel = kNoIdentity;  // kNoIdentity when decrypting, as is repeatField
     Identity repeatField = kNoIdentity;
+    // When encrypting only, as the passphrase row.
+    StrengthDisplay strength;
     Identity okButton = kNoIdentity;
     Identity cancelButton = kNoIdentity;
 };
@@ -31,11 +38,13 @@ enum class PromptState {
 
 class PromptWindow {
   public:
-    PromptWindow(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter);
+    PromptWindow(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
+                 RandomFill random);
     PromptWindow(const PromptWindow&) = delete;
     PromptWindow& operator=(const PromptWindow&) = delete;
 
     const PromptControls& controls() const { return controls_; }
+    const PassphraseRow& passphraseRow() const { return passphrase_; }
     const FileSelection& selection() const { return selection_; }
 
     // Carries out an event (time-outs and typing included: OK follows the fields). On OK with a
@@ -50,21 +59,26 @@ class PromptWindow {
     bool Widen(std::vector<std::u16string> paths);
 
   private:
-    friend std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit&, FileSelection, FileJobStarter&);
+    friend std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit&, FileSelection, FileJobStarter&,
+                                                          RandomFill);
     bool Acceptable();
     void Accept();
+    void HandleControl(Identity control);
 
     Toolkit& toolkit_;
     FileSelection selection_;
     FileJobStarter& starter_;
     PromptControls controls_;
+    PassphraseRow passphrase_;
+    RandomFill random_;
     PromptState state_ = PromptState::Open;
 };
 
 // Opens the prompt, DPI-scaled, centred, with the program's font and icon and the password field
-// focused.
+// focused. Generated passphrases come from `random`.
 std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection selection,
-                                               FileJobStarter& starter);
+                                               FileJobStarter& starter,
+                                               RandomFill random = SystemRandomFill());
 
 // The prompt's whole life: its events until it is answered, then the accepted jobs started as
 // their turn comes (at most FileJobQueue::kMaxRunning at a time). Returns when the last job has
@@ -72,6 +86,6 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
 // paths handed into `inbox` (when given) are offered to Widen; the inbox is closed once the
 // prompt is answered.
 bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
-               PathInbox* inbox = nullptr);
+               PathInbox* inbox = nullptr, RandomFill random = SystemRandomFill());
 
 }  // namespace vexmora

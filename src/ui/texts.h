@@ -36,9 +36,55 @@ inline constexpr std::u16string_view kPromptFiles = u"files";
 inline constexpr std::u16string_view kPromptRepeatLabel = u"Repeat:";
 inline constexpr std::u16string_view kOkButton = u"OK";
 
+// Setting a password to encrypt: the window's repeat dialog, and the prompt when it encrypts.
+inline constexpr std::u16string_view kRepeatCaption = u"Type the password once more.";
+inline constexpr std::u16string_view kGenerateButton = u"Generate";
+inline constexpr std::u16string_view kCopyButton = u"Copy";
+
+// The strength line under a password: "weak: found in 4 days by 100 graphics cards".
+inline constexpr std::u16string_view kBandNames[] = {u"very weak", u"weak", u"fair", u"strong"};
+inline constexpr std::u16string_view kFoundIn = u": found in ";
+inline constexpr std::u16string_view kByGraphicsCards = u" by 100 graphics cards";
+// While the password is the passphrase just generated, its strength is known exactly.
+inline constexpr std::u16string_view kGeneratedStrength = u"strong: 6 random words, 77.5 bits";
+
+// Durations, in the line above (English) and in the weak-password question (German, after
+// "in"): under a second, else a count of the largest unit that fits, from a thousand years on
+// one word. `one` stands for a count of 1; `many` follows the count.
+struct DurationWords {
+    std::u16string_view one;
+    std::u16string_view many;
+};
+struct DurationLanguage {
+    std::u16string_view underASecond;
+    DurationWords units[6];  // seconds, minutes, hours, days, years, centuries
+    std::u16string_view millennia;
+};
+inline constexpr DurationLanguage kDurationEnglish = {
+    u"under a second",
+    {{u"1 second", u"seconds"},
+     {u"1 minute", u"minutes"},
+     {u"1 hour", u"hours"},
+     {u"1 day", u"days"},
+     {u"1 year", u"years"},
+     {u"1 century", u"centuries"}},
+    u"millennia",
+};
+inline constexpr DurationLanguage kDurationGerman = {
+    u"unter einer Sekunde",
+    {{u"einer Sekunde", u"Sekunden"},
+     {u"einer Minute", u"Minuten"},
+     {u"einer Stunde", u"Stunden"},
+     {u"einem Tag", u"Tagen"},
+     {u"einem Jahr", u"Jahren"},
+     {u"einem Jahrhundert", u"Jahrhunderten"}},
+    u"Jahrtausenden",
+};
+
 // Message boxes.
 inline constexpr std::u16string_view kErrorCaption = u"Error";
 inline constexpr std::u16string_view kInfoCaption = u"Info";
+inline constexpr std::u16string_view kWarningCaption = u"Warning";
 // A wrong password, damaged input, or a file job that failed.
 inline constexpr std::u16string_view kEncodeDecodeError = u"Encode/Decode Error!";
 inline constexpr std::u16string_view kSaveFailed = u"The text could not be saved.";
@@ -66,6 +112,24 @@ inline constexpr std::u16string_view kTypePasswordFirst =
 inline constexpr std::u16string_view kDropWaitingJobsQuestion =
     u"Es warten noch abgelegte Dateien darauf, an die Reihe zu kommen. M\u00f6chten Sie diese "
     u"verwerfen und das Programm beenden?";
+// Under kErrorCaption, when the repeated password differs: nothing was started.
+inline constexpr std::u16string_view kPasswordMismatch =
+    u"Die beiden Passw\u00f6rter stimmen nicht \u00fcberein. Es wurde nichts verschl\u00fcsselt.";
+// Asked, under kWarningCaption with No as the default, before a weak password encrypts:
+// kWeakPasswordStart, the band ("sehr schwach"), kWeakPasswordTime, the time (kDurationGerman),
+// kWeakPasswordEnd.
+inline constexpr std::u16string_view kWeakPasswordStart = u"Dieses Passwort ist ";
+inline constexpr std::u16string_view kWeakBandNames[] = {u"sehr schwach", u"schwach"};
+inline constexpr std::u16string_view kWeakPasswordTime = u": 100 Grafikkarten finden es in ";
+inline constexpr std::u16string_view kWeakPasswordEnd =
+    u". Wer die verschl\u00fcsselte Datei bekommt, kann sie dann lesen.\n\n"
+    u"Trotzdem mit diesem Passwort verschl\u00fcsseln?";
+// Under kErrorCaption, when the system's random source gave no passphrase.
+inline constexpr std::u16string_view kGenerateFailed =
+    u"Es konnte keine Passphrase erzeugt werden: die Zufallsquelle des Systems hat versagt.";
+// Under kErrorCaption, when another program holds the clipboard.
+inline constexpr std::u16string_view kCopyFailed =
+    u"Die Zwischenablage ist gerade nicht verf\u00fcgbar. Bitte noch einmal versuchen.";
 // Asked, under kInfoCaption, before an existing file is replaced.
 inline constexpr std::u16string_view kOverwriteQuestion =
     u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "

@@ -3,15 +3,21 @@
 //   prompt_driver open PASSWORD FILE            the .vx open verb's command with %1 = FILE
 //   prompt_driver encrypt PASSWORD PATH...      "Encrypt with Vexmora" once per path, all at once
 //   prompt_driver encrypt-late PASSWORD PATH...  the same, the last path only once the prompt shows
+//   prompt_driver encrypt-weak-no PASSWORD PATH...  as encrypt, answering No when the password
+//                                                is called weak; then the prompt must still be
+//                                                open with nothing started, and Esc closes it
 // The commands come from the registry as the setup wrote them. Exactly one prompt must appear;
 // the password is typed with real key presses (twice when encrypting) and confirmed with Enter.
-// Prints the prompt's sentence; exits 0 when every process ended with exit code 0.
+// A question about a weak password is answered Yes (No for encrypt-weak-no) and printed.
+// Prints the prompt's sentence; exits 0 when every process ended with the exit code expected
+// (0, and 1 for a prompt cancelled).
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/program_process.h"
+#include "driver/system_dialogs.h"
 #include "driver/user_input.h"
 #include "driver/window_probe.h"
 
@@ -72,7 +78,8 @@ int wmain(int argc, wchar_t** argv) {
     GetDesktopWindow();
     FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr);
     const bool late = mode == L"encrypt-late";
-    const bool encrypt = mode == L"encrypt" || late;
+    const bool weakNo = mode == L"encrypt-weak-no";
+    const bool encrypt = mode == L"encrypt" || late || weakNo;
     std::vector<ProgramProcess> processes;
     const auto start = [&](const std::wstring& path) {
         const bool folder = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -145,6 +152,40 @@ int wmain(int argc, wchar_t** argv) {
         (encrypt && (!PressKey(prompt, VK_TAB) || !TypeKeys(prompt, password))) ||
         !PressKey(prompt, VK_RETURN)) {
         return Fail("could not type");
+    }
+    const DWORD ownerId = processes[owner].Id();
+    HWND question = nullptr;
+    if (encrypt) {
+        WaitUntil(
+            [&] {
+                question = WaitForBox(ownerId, 0ms);
+                return question != nullptr || !processes[owner].Running();
+            },
+            15s);
+    }
+    if (question != nullptr) {
+        std::printf("question: %ls: %ls
+", WindowText(question).c_str(),
+                    MessageBoxText(question).c_str());
+        std::fflush(stdout);
+        if (!AnswerBox(question, weakNo ? IDNO : IDYES)) {
+            return Fail("could not answer the question");
+        }
+    }
+    if (weakNo) {
+        if (question == nullptr) {
+            return Fail("no question about the weak password");
+        }
+        // No keeps the prompt open for another password, and nothing has started.
+        if (!Synchronize(prompt) || !IsWindow(prompt) || !processes[owner].Running() ||
+            !ChildProcessIds(ownerId).empty()) {
+            return Fail("answering No did not keep the prompt open with nothing started");
+        }
+        if (!PressKey(prompt, VK_ESCAPE) ||
+            processes[owner].WaitForExit(60s) != std::optional<DWORD>(1)) {
+            return Fail("the prompt's process did not end with 1 after Esc");
+        }
+        return 0;
     }
     if (processes[owner].WaitForExit(60s) != std::optional<DWORD>(0)) {
         return Fail("the prompt's process did not end with 0");

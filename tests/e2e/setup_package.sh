@@ -194,12 +194,22 @@ done
 out=$("${driver[@]}" encrypt "pw" "${paths[@]}" 2>&1 | tr -d '\r')
 echo "$out"
 check "five processes, one prompt" grep -qx 'prompt: Encrypt 5 files' <<<"$out"
+check "the weak password was asked about" grep -q '^question: Warning: Dieses Passwort ist sehr schwach' <<<"$out"
 wait_for "$files"/five/file\ {1,2,3,4,5}.bin.vx
 for i in 1 2 3 4 5; do
   wineserver -w
   check "file $i.bin.vx opens with openssl enc" \
     openssl_matches "$files/five/file $i.bin.vx" pw "$files/five/file $i.bin"
 done
+
+# A weak password answered No: the prompt stays open, Esc closes it, and nothing is written.
+mkdir -p "$files/refused"
+printf 'plain\n' >"$files/refused/plain.txt"
+out=$("${driver[@]}" encrypt-weak-no "pw" "$(winpath "$files/refused/plain.txt")" 2>&1 | tr -d '\r')
+echo "$out"
+wineserver -w
+check "a weak password answered No writes nothing" \
+  bash -c '[ "$(ls -A "$1")" = plain.txt ]' _ "$files/refused"
 
 # A busy machine may start a selection's last process seconds after the others.
 mkdir -p "$files/late"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/aes/aes_engine.h"
+#include "password_answers.h"
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
@@ -35,6 +36,7 @@ class FileDropTest : public ::testing::Test {
             },
             kProgram);
         toolkit.SetText(window->controls().passwordField, u"pw");
+        answers.Install(toolkit, window->controls().passwordField);
     }
     void TearDown() override { ForgetLastUsedFolder(); }
 
@@ -61,6 +63,7 @@ class FileDropTest : public ::testing::Test {
     }
 
     ScriptedToolkit toolkit;
+    test::PasswordAnswers answers;
     std::unique_ptr<MainWindow> window;
     std::vector<std::u16string> started;         // parameters and secret of each start, in order
     std::vector<std::shared_ptr<bool>> running;  // of each started job

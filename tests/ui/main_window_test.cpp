@@ -9,6 +9,7 @@
 #include "crypto/random.h"
 #include "faulty_file_system.h"
 #include "jobs/text_job.h"
+#include "password_answers.h"
 #include "temp_dir.h"
 #include "test_support.h"
 #include "test_vectors.h"
@@ -176,6 +177,8 @@ class MainWindowTest : public ::testing::Test {
             },
             kProgram);
         ASSERT_NE(window, nullptr);
+        // A user who repeats each password right and encrypts with a weak one when asked.
+        answers.Install(toolkit, c().passwordField);
     }
     void TearDown() override { ForgetLastUsedFolder(); }
 
@@ -225,6 +228,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     ScriptedToolkit toolkit{96};
+    test::PasswordAnswers answers;
     std::unique_ptr<MainWindow> window;
     std::vector<Start> starts;
     std::vector<std::shared_ptr<bool>> children;  // whether each started child still runs

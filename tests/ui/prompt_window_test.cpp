@@ -6,6 +6,7 @@
 #include "faulty_file_system.h"
 #include "temp_dir.h"
 #include "test_support.h"
+#include "password_answers.h"
 #include "toolkit/scripted_toolkit.h"
 #include "ui/dpi.h"
 #include "ui/main_window.h"
@@ -134,7 +135,13 @@ class PromptWindowTest : public ::testing::Test {
                 return std::unique_ptr<ChildProcess>(std::move(child));
             },
             kProgram, RealFileSystem());
-        return OpenPromptWindow(*toolkit, std::move(selection), *starter);
+        // A user who lets a weak password through when asked (the flows of the question have
+        // their own tests).
+        toolkit->answerBox = [this](const ScriptedToolkit::MessageBox& box) {
+            weakAsked += box.caption == texts::kWarningCaption;
+            return box.caption == texts::kWarningCaption ? weakAnswer : kAnswerOk;
+        };
+        return OpenPromptWindow(*toolkit, std::move(selection), *starter, test::SeededRandom(7));
     }
     bool OkEnabled(const PromptWindow& prompt) const {
         return toolkit->controls().at(prompt.controls().okButton).enabled;
@@ -145,6 +152,8 @@ class PromptWindowTest : public ::testing::Test {
     std::vector<std::u16string> started;
     std::vector<std::vector<std::uint8_t>> secrets;
     std::vector<std::shared_ptr<bool>> running;
+    int weakAnswer = kAnswerYes;
+    int weakAsked = 0;
 };
 
 TEST_F(PromptWindowTest, ControlsScaledFocusAndKeys) {
@@ -164,8 +173,16 @@ TEST_F(PromptWindowTest, ControlsScaledFocusAndKeys) {
         // The repeat row only when encrypting; Tab goes from the password on to OK.
         std::vector<Identity> order = {c.caption, c.passwordLabel, c.passwordField};
         if (direction == kEncrypt) {
-            order.insert(order.end(), {c.repeatLabel, c.repeatField});
+            const PassphraseRow& row = prompt->passphraseRow();
+            order.insert(order.end(), {c.repeatLabel, c.repeatField, c.strength.label,
+                                       c.strength.bar, row.generateButton(), row.field(),
+                                       row.copyButton()});
+            // Nothing to show before anything is typed or generated.
+            for (Identity hidden : {c.strength.bar, row.field(), row.copyButton()}) {
+                EXPECT_FALSE(toolkit->controls().at(hidden).shown);
+            }
         } else {
+            EXPECT_EQ(prompt->passphraseRow().generateButton(), kNoIdentity);
             EXPECT_EQ(c.repeatField, kNoIdentity);
         }
         order.insert(order.end(), {c.okButton, c.cancelButton});

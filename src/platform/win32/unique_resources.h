@@ -88,6 +88,11 @@ struct Hdrop {
         return true;
     }
 };
+// GlobalFree returns null on success.
+struct GlobalMemory {
+    using Handle = HGLOBAL;
+    static bool Release(Handle memory) { return GlobalFree(memory) == nullptr; }
+};
 template <typename T>
 struct ComObject {
     using Handle = T*;
@@ -106,6 +111,7 @@ using UniqueFont = UniqueResource<release::By<HFONT, &DeleteObject>>;
 using UniqueAcceleratorTable = UniqueResource<release::By<HACCEL, &DestroyAcceleratorTable>>;
 using UniqueCryptProvider = UniqueResource<release::CryptProvider>;  // CryptReleaseContext
 using UniqueHdrop = UniqueResource<release::Hdrop>;                  // DragFinish
+using UniqueGlobal = UniqueResource<release::GlobalMemory>;          // GlobalFree
 // Owns one reference to a COM object; Receive() suits the T** out parameter of a factory.
 template <typename T>
 using ComPtr = UniqueResource<release::ComObject<T>>;

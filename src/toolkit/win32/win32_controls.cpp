@@ -42,6 +42,9 @@ ControlClass Win32Toolkit::ClassOf(ControlKind kind) {
             return {L"Button", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
         case ControlKind::ProgressBar:
             return {PROGRESS_CLASSW, 0, 0};
+        case ControlKind::ReadOnlyField:
+            return {L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
     }
     return {L"Static", 0, 0};
 }
@@ -85,6 +88,23 @@ void Win32Toolkit::SetProgressPosition(Identity bar, std::int32_t position) {
     SendMessageW(HandleOf(bar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
+void Win32Toolkit::SetProgressState(Identity bar, BarState state) {
+    HWND hwnd = HandleOf(bar);
+    // With visual styles the bar takes the state's colour; without them (classic theme, Wine
+    // without a theme) only the bar colour counts, and the themed bar ignores that colour.
+    static constexpr struct {
+        WPARAM state;
+        COLORREF colour;
+    } kLook[] = {
+        {PBST_NORMAL, RGB(6, 176, 37)},
+        {PBST_PAUSED, RGB(218, 203, 38)},
+        {PBST_ERROR, RGB(218, 38, 38)},
+    };
+    const auto& look = kLook[static_cast<int>(state)];
+    SendMessageW(hwnd, PBM_SETSTATE, look.state, 0);
+    SendMessageW(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(look.colour));
+}
+
 std::u16string Win32Toolkit::ControlText(Identity control) {
     HWND hwnd = HandleOf(control);
     const int length = GetWindowTextLengthW(hwnd);
@@ -95,9 +115,11 @@ std::u16string Win32Toolkit::ControlText(Identity control) {
     const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
     std::u16string result =
         FromWide(std::wstring_view(text).substr(0, static_cast<std::size_t>(std::max(copied, 0))));
-    // A password field's text is a secret: the caller wipes what it gets, this copy goes here.
+    // A password field's text is a secret (a read-only field shows a passphrase): the caller wipes
+    // what it gets, this copy goes here.
     if (auto found = entries_.find(control);
-        found != entries_.end() && found->second.kind == ControlKind::PasswordField) {
+        found != entries_.end() && (found->second.kind == ControlKind::PasswordField ||
+                                    found->second.kind == ControlKind::ReadOnlyField)) {
         SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
     }
     return result;
@@ -124,6 +146,12 @@ void Win32Toolkit::FocusControl(Identity control) {
 void Win32Toolkit::EnableControl(Identity control, bool enabled) {
     if (HWND hwnd = HandleOf(control)) {
         EnableWindow(hwnd, enabled ? TRUE : FALSE);
+    }
+}
+
+void Win32Toolkit::ShowControl(Identity control, bool shown) {
+    if (HWND hwnd = HandleOf(control)) {
+        ShowWindow(hwnd, shown ? SW_SHOWNA : SW_HIDE);
     }
 }
 

@@ -57,10 +57,19 @@ Identity Win32Toolkit::OpenWindow(const WindowArgs& args) {
         y = (screenHeight - std::min(height, screenHeight)) / 2;
     }
 
+    HWND owner = HandleOf(args.owner);
+    if (owner != nullptr) {
+        // A dialog is centred on its owner, as the system's own dialogs are.
+        RECT ownerFrame{};
+        GetWindowRect(owner, &ownerFrame);
+        x = std::max(0L, ownerFrame.left + (ownerFrame.right - ownerFrame.left - width) / 2);
+        y = std::max(0L, ownerFrame.top + (ownerFrame.bottom - ownerFrame.top - height) / 2);
+    }
     const Identity identity = ++lastIdentity_;
-    entries_[identity] = {nullptr, kNoIdentity, className};
-    HWND hwnd = CreateWindowExW(0, className, ToWide(args.title).c_str(), style, x, y, width,
-                                height, nullptr, nullptr, instance_, this);
+    entries_[identity] = {nullptr, kNoIdentity, className, ControlKind::Label, owner};
+    HWND hwnd = CreateWindowExW(owner != nullptr ? WS_EX_DLGMODALFRAME : 0, className,
+                                ToWide(args.title).c_str(), style, x, y, width, height, owner,
+                                nullptr, instance_, this);
     if (hwnd == nullptr) {
         entries_.erase(identity);
         UnregisterClassW(className, instance_);
@@ -74,6 +83,9 @@ Identity Win32Toolkit::OpenWindow(const WindowArgs& args) {
     }
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
+    if (owner != nullptr) {
+        EnableWindow(owner, FALSE);
+    }
     return identity;
 }
 
@@ -84,6 +96,11 @@ void Win32Toolkit::CloseWindow(Identity window) {
     }
     const Entry entry = found->second;
     shortcuts_.Forget(entry.hwnd);
+    if (entry.owner != nullptr) {
+        // Enabled before the dialog goes, so that the system gives the owner the activation
+        // back instead of another program's window.
+        EnableWindow(entry.owner, TRUE);
+    }
     DestroyWindow(entry.hwnd);  // and its controls
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->first == window || it->second.window == window) {

@@ -45,6 +45,7 @@ class Win32Toolkit final : public Toolkit {
     }
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
+    void SetProgressState(Identity bar, BarState state) override;
     void SetTaskbarProgress(Identity window, TaskbarState state, std::uint64_t done,
                             std::uint64_t total) override {
         taskbar_.Show(HandleOf(window), state, done, total);
@@ -53,9 +54,11 @@ class Win32Toolkit final : public Toolkit {
                        unsigned type) override;
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
+    bool CopyToClipboard(std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
     void FocusControl(Identity control) override;
     void EnableControl(Identity control, bool enabled) override;
+    void ShowControl(Identity control, bool shown) override;
     void ShowBusy(bool busy) override;
 
   private:
@@ -64,6 +67,7 @@ class Win32Toolkit final : public Toolkit {
         Identity window = kNoIdentity;  // kNoIdentity for a top-level window
         std::wstring className;         // top-level windows: their own registered class
         ControlKind kind = ControlKind::Label;
+        HWND owner = nullptr;  // top-level windows: the window this one is a dialog of
     };
 
     // Event pump and keyboard.
