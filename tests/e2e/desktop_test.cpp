@@ -159,6 +159,8 @@ TEST_F(MainWindowProcess, DroppedFilesRunTwoAtATime) {
 
     ASSERT_TRUE(
         DropFiles(window_, {At(L"one.bin"), At(L"folder"), At(L"two.bin"), At(L"known.vx")}));
+    // Files to encrypt: the password is asked for again first.
+    ASSERT_TRUE(ConfirmPassword(process_->Id(), window_, {L"correct horse"}));
     std::size_t most = 0;
     const bool done = WaitUntil(
         [&] {

@@ -2,6 +2,9 @@
 
 #include <sstream>
 
+#include "driver/system_dialogs.h"
+#include "driver/user_input.h"
+
 namespace vexmora::e2e {
 
 namespace {
@@ -55,6 +58,53 @@ std::string Describe(const RunResult& result) {
     }
     return ::testing::AssertionFailure()
            << "expected exit code 2 without any window; " << Describe(result);
+}
+
+HWND WaitForRepeatDialog(DWORD processId, HWND main, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(processId)) {
+                if (window != main && !IsMessageBox(window) && WindowText(window) == kTitle &&
+                    GetWindow(window, GW_OWNER) == main) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+::testing::AssertionResult ConfirmPassword(DWORD processId, HWND main,
+                                           const PasswordConfirmation& answers, bool* asked) {
+    HWND dialog = WaitForRepeatDialog(processId, main, 30s);
+    if (dialog == nullptr) {
+        return ::testing::AssertionFailure() << "no dialog asked for the password again";
+    }
+    // The repeat field has the focus when the dialog opens.
+    if (!TypeKeys(dialog, answers.repeat) || !PressKey(dialog, VK_RETURN)) {
+        return ::testing::AssertionFailure() << "could not type into the repeat dialog";
+    }
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, 15s)) {
+        return ::testing::AssertionFailure() << "Enter did not close the repeat dialog";
+    }
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            box = WaitForBox(processId, 0ms);
+            return box != nullptr;
+        },
+        answers.questionWait);
+    const bool question = box != nullptr && WindowText(box) == L"Warning";
+    if (asked != nullptr) {
+        *asked = question;
+    }
+    if (question && !AnswerBox(box, answers.weakAnswer)) {
+        return ::testing::AssertionFailure() << "the weak-password question took no answer";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 Bytes KnownPlaintext() {

@@ -44,6 +44,22 @@ class ProgramTest : public ::testing::Test {
 // A command line that fits no file-job row: exit code 2, no window, no message box.
 ::testing::AssertionResult NothingDone(const RunResult& result);
 
+// The dialog that the main window `main` of the process opens before a password encrypts (a
+// window it owns, titled "Vexmora"); null when none is open before `timeout`.
+HWND WaitForRepeatDialog(DWORD processId, HWND main, std::chrono::milliseconds timeout);
+
+// How a user answers what the main window asks before a password encrypts.
+struct PasswordConfirmation {
+    std::wstring repeat;     // typed into the repeat dialog as key presses, then Enter
+    int weakAnswer = IDYES;  // to the question about a weak password, when it comes
+    std::chrono::milliseconds questionWait = 3s;  // how long the question may take to come
+};
+// Answers the repeat dialog, which must come within 30 s, and then the question about a weak
+// password if one comes within `questionWait`; `asked` says whether it came.
+::testing::AssertionResult ConfirmPassword(DWORD processId, HWND main,
+                                           const PasswordConfirmation& answers,
+                                           bool* asked = nullptr);
+
 // Fixed containers made with the openssl command (raw key = SHA-256 of the password's UTF-8 bytes,
 // IV 00 01 .. 0f in front), so the program's decryption is checked against an independent
 // implementation. The plaintext of both is KnownPlaintext().

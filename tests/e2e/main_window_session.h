@@ -63,8 +63,17 @@ class MainWindowSession {
 
     std::wstring EditorText() const { return ControlText(Editor()).value_or(L"<no answer>"); }
 
-    ::testing::AssertionResult TypePassword(const std::wstring& password) const {
+    ::testing::AssertionResult TypePassword(const std::wstring& password) {
+        password_ = password;
         return Typed(PasswordField(), password);
+    }
+
+    // Answers what the window asks before the password typed last encrypts: the repeat dialog
+    // (`repeat` when given, else that password) and a weak-password question, if one comes.
+    ::testing::AssertionResult ConfirmPassword(std::optional<std::wstring> repeat = std::nullopt,
+                                               int weakAnswer = IDYES, bool* asked = nullptr) {
+        return e2e::ConfirmPassword(process_.Id(), window_,
+                                    {repeat.value_or(password_), weakAnswer}, asked);
     }
     ::testing::AssertionResult TypeText(const std::wstring& text) const {
         return Typed(Editor(), text);
@@ -73,7 +82,10 @@ class MainWindowSession {
     // Types `keys` as key presses into whatever has the focus and waits until `control` holds
     // `expected` (the editor reports each line break as "\r\n").
     ::testing::AssertionResult TypeKeysInto(HWND control, std::wstring_view keys,
-                                            const std::wstring& expected) const {
+                                            const std::wstring& expected) {
+        if (control == PasswordField()) {
+            password_ = expected;
+        }
         if (!TypeKeys(window_, keys)) {
             return ::testing::AssertionFailure() << "the keys could not be sent";
         }
@@ -88,7 +100,7 @@ class MainWindowSession {
     // Clicks a text action's button and waits until the editor shows a text other than before.
     // (A WM_NULL sent after a posted click can overtake the click, so the driver waits for the
     // effect instead of a round trip.)
-    ::testing::AssertionResult ClickForNewText(std::wstring_view text) const {
+    ::testing::AssertionResult ClickForNewText(std::wstring_view text) {
         HWND button = Button(text);
         if (button == nullptr) {
             return ::testing::AssertionFailure()
@@ -96,6 +108,14 @@ class MainWindowSession {
         }
         const std::wstring before = EditorText();
         PostClick(button);
+        // Encode asks for the password again the first time, and about a weak one.
+        const auto asks = [&] {
+            return WaitForRepeatDialog(process_.Id(), window_, 0ms) != nullptr;
+        };
+        if (text == L"Encode" && WaitUntil([&] { return EditorText() != before || asks(); }, 15s) &&
+            asks() && !ConfirmPassword()) {
+            return ::testing::AssertionFailure() << "the password was not taken";
+        }
         if (!WaitUntil([&] { return EditorText() != before; }, 15s)) {
             return ::testing::AssertionFailure()
                    << "\"" << Narrow(std::wstring(text)) << "\" left the editor's text as it was";
@@ -163,6 +183,7 @@ class MainWindowSession {
 
     ProgramProcess process_;
     HWND window_ = nullptr;
+    std::wstring password_;  // typed last
 };
 
 }  // namespace vexmora::e2e

@@ -615,6 +615,7 @@ TEST_F(MainWindowFileCryptTest, EncodeFileThenDecodeFileRestoresTheBytes) {
     ASSERT_TRUE(app_->TypePassword(password));
 
     ASSERT_TRUE(app_->ChooseThrough(L"Encode file", At(L"data.bin")));
+    ASSERT_TRUE(app_->ConfirmPassword());
     ASSERT_TRUE(ChildJobSucceeded(At(L"data.bin.vx")));
     ASSERT_TRUE(FileExists(At(L"data.bin.vx")));
     EXPECT_EQ(FileSize(At(L"data.bin.vx")), ContainerSize(kSize));
@@ -658,6 +659,10 @@ TEST_F(MainWindowFileCryptTest, ReplacingAnOutputAsksFirstNoStartsNothingYesRecy
         WriteBytes(step.output, step.old);
         const FolderListing before = ListFolder(Folder());
         ASSERT_TRUE(app_->ChooseThrough(step.button, step.input));
+        // Only the first encryption with the password asks for it again.
+        if (step.button == std::wstring_view(L"Encode file")) {
+            ASSERT_TRUE(app_->ConfirmPassword());
+        }
         ASSERT_TRUE(AnswerExpectedBox(process, kInfoCaption, step.output + L"\n" + kReplaceQuestion,
                                       {L"Yes", L"No"}, IDNO));
         ASSERT_TRUE(Synchronize(app_->Window()));
@@ -747,6 +752,7 @@ TEST_F(MainWindowFileCryptTest, PasswordWithQuotesAndSpacesReachesTheJobOnNoComm
         SCOPED_TRACE(Narrow(row.password));
         ASSERT_TRUE(app_->TypePassword(row.password));
         ASSERT_TRUE(app_->ChooseThrough(L"Encode file", At(L"data.bin")));
+        ASSERT_TRUE(app_->ConfirmPassword());
         const auto encoding = watch(At(L"data.bin"), row.pieces);
         EXPECT_GT(encoding.first, 0) << "the job's own command line was never seen while it ran";
         EXPECT_EQ(encoding.second, std::vector<std::string>{});

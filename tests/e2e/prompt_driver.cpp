@@ -164,8 +164,7 @@ int wmain(int argc, wchar_t** argv) {
             15s);
     }
     if (question != nullptr) {
-        std::printf("question: %ls: %ls
-", WindowText(question).c_str(),
+        std::printf("question: %ls: %ls\n", WindowText(question).c_str(),
                     MessageBoxText(question).c_str());
         std::fflush(stdout);
         if (!AnswerBox(question, weakNo ? IDNO : IDYES)) {

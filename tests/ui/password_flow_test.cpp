@@ -27,7 +27,11 @@ const std::u16string kStrong = u"gravy unmixed reprint hastily cubical shank";
 std::vector<std::u16string> Words(std::u16string_view text) {
     std::vector<std::u16string> words(1);
     for (char16_t c : text) {
-        c == u' ' ? words.emplace_back() : words.back().push_back(c);
+        if (c == u' ') {
+            words.emplace_back();
+        } else {
+            words.back().push_back(c);
+        }
     }
     return words;
 }
@@ -51,7 +55,7 @@ bool IsPassphrase(std::u16string_view text) {
 }
 
 class MainWindowPasswordTest : public ::testing::Test {
-  protected:
+  public:  // the table's actions reach in
     void SetUp() override {
         ForgetLastUsedFolder();
         InitDpiScaling(toolkit);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "faulty_file_system.h"
+#include "password_answers.h"
 #include "temp_dir.h"
 #include "test_support.h"
-#include "password_answers.h"
 #include "toolkit/scripted_toolkit.h"
 #include "ui/dpi.h"
 #include "ui/main_window.h"
@@ -174,9 +174,9 @@ TEST_F(PromptWindowTest, ControlsScaledFocusAndKeys) {
         std::vector<Identity> order = {c.caption, c.passwordLabel, c.passwordField};
         if (direction == kEncrypt) {
             const PassphraseRow& row = prompt->passphraseRow();
-            order.insert(order.end(), {c.repeatLabel, c.repeatField, c.strength.label,
-                                       c.strength.bar, row.generateButton(), row.field(),
-                                       row.copyButton()});
+            order.insert(order.end(),
+                         {c.repeatLabel, c.repeatField, c.strength.label, c.strength.bar,
+                          row.generateButton(), row.field(), row.copyButton()});
             // Nothing to show before anything is typed or generated.
             for (Identity hidden : {c.strength.bar, row.field(), row.copyButton()}) {
                 EXPECT_FALSE(toolkit->controls().at(hidden).shown);
