@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The setup and the portable zip that scripts/package makes, in a fresh Wine prefix of their own:
-#   - the zip holds the executable and the README;
+#   - the zip holds the executable, the README, the licence and the third-party notices;
 #   - "setup.exe /S" over an older version updates it in place: the registration (type, icon, open
 #     verb, both context-menu verbs, uninstall entry with the new version), the files and the
 #     shortcuts are there;
@@ -109,8 +109,8 @@ openssl_matches() {
   { cat "$work/package.log"; echo "FAIL: scripts/package"; failed=1; finish; }
 setup=$(ls "$work"/package/vexmora-*-setup.exe)
 version=$(basename "$setup" | sed 's/^vexmora-\(.*\)-setup\.exe$/\1/')
-check "portable zip holds the exe and the README" \
-  bash -c '[ "$(unzip -Z1 "$1" | sort | tr "\n" " ")" = "README.md vexmora.exe " ]' _ \
+check "portable zip holds the exe, the README, the licence and the notices" \
+  bash -c '[ "$(unzip -Z1 "$1" | sort | tr "\n" " ")" = "LICENSE.txt README.md THIRD-PARTY-NOTICES.txt vexmora.exe " ]' _ \
   "$work/package/vexmora-$version-portable.zip"
 
 # Signing with a certificate given: a throwaway self-signed one here.
@@ -133,6 +133,8 @@ snapshot >"$work/before.txt"
 # An older version first: the new setup must update it where it is.
 mkdir -p "$work/old"
 cp "$root/README.md" "$work/old/README.md"
+cp "$root/LICENSE" "$work/old/LICENSE.txt"
+cp "$root/THIRD-PARTY-NOTICES" "$work/old/THIRD-PARTY-NOTICES.txt"
 { cat "$build/vexmora.exe"; echo "older"; } >"$work/old/vexmora.exe"
 makensis -V1 -DVERSION=0.9.0 -DSTAGE="$work/old" -DOUTFILE="$work/old-setup.exe" \
   "$build/packaging/vexmora.nsi" >/dev/null
@@ -148,7 +150,8 @@ install_dir=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/V
 rel=${install_dir#"$WINEPREFIX/drive_c/"}
 exe_win="C:\\${rel//\//\\}\\vexmora.exe"
 check "exe updated in place" cmp -s "$install_dir/vexmora.exe" "$build/vexmora.exe"
-check "README and uninstaller installed" test -f "$install_dir/README.md" -a -f "$install_dir/Uninstall.exe"
+check "README, licence, notices and uninstaller installed" test -f "$install_dir/README.md" \
+  -a -f "$install_dir/LICENSE.txt" -a -f "$install_dir/THIRD-PARTY-NOTICES.txt" -a -f "$install_dir/Uninstall.exe"
 check ".vx names the type" [ "$(reg_value "$classes\\.vx" "")" = Vexmora.EncryptedFile ]
 check "type name" [ "$(reg_value "$classes\\Vexmora.EncryptedFile" "")" = "Vexmora encrypted file" ]
 check "type icon" [ "$(reg_value "$classes\\Vexmora.EncryptedFile\\DefaultIcon" "")" = "\"$exe_win\",0" ]
