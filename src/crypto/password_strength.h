@@ -9,9 +9,36 @@
 //
 // The key of a container is one SHA-256 of the password, so guesses are all that protects it.
 // Pure functions of their input; safe to call from any thread.
+//
+// How a password is rated, step by step:
+// 1. It becomes ASCII text (PasswordRatingText): ASCII stays as it is; Latin letters with
+//    diacritics (U+00C0 to U+017F) become their base letters (ö → o, ß → ss, Æ → Ae, Þ → Th);
+//    Greek and Cyrillic letters become Latin ones by a fixed table (п → p, ж → zh, θ → th; the
+//    Cyrillic hard and soft signs are dropped); combining marks (U+0300 to U+036F) are dropped;
+//    space separators (no-break space, ideographic space and the like) become a space; fullwidth
+//    forms (U+FF01 to U+FF5E) become their ASCII twins. Every other code point, U+0000 and unpaired
+//    surrogates included, becomes one lower-case letter, 'a' + (code point mod 26), so it never
+//    counts for more than one random lower-case letter. zxcvbn itself charges every byte at or
+//    above 0x80 as one of 100 random symbols (and raises the cost of every other character with
+//    it), which rated "пароль" near 1e24.
+// 2. Only the first kRatedPasswordLength characters of that text are rated; what follows adds
+//    nothing, so a long password never rates above its first 256 characters. zxcvbn's work grows
+//    with the cube of the length for repetitive text; at 256 characters a rating takes at most a
+//    few milliseconds, fast enough for every keystroke (bench/password_bench.cpp).
+// 3. A run of more than kRatedRunLength equal characters counts as kRatedRunLength of them: such a
+//    run costs zxcvbn the most time and adds almost nothing to its figure (log2 of the run's
+//    length), so cutting it only ever lowers the rating.
+// 4. zxcvbn rates that text, and the text without its spaces, hyphens, dots and underscores (run
+//    cut again); the lower figure counts. Separated words thus cost what the words cost.
+// zxcvbn's figure is log2 of the number of candidates its cheapest description of the password
+// leaves to try ("entropy" in bits); log10 guesses = bits * log10(2), the full count (an attacker
+// needs half of it on average: the bands keep that factor as a margin).
 #pragma once
 
+#include <cstddef>
 #include <string_view>
+
+#include "crypto/wipe.h"
 
 namespace vexmora {
 
@@ -26,10 +53,21 @@ enum class StrengthBand {
 
 inline constexpr double kAttackGuessesPerSecond = 2.2e12;  // 100 GPUs, SHA-256
 
+// Characters of the rating text (step 1 above) that are rated; the rest adds nothing.
+inline constexpr std::size_t kRatedPasswordLength = 256;
+// Longest run of one character that is rated in full (step 3 above).
+inline constexpr std::size_t kRatedRunLength = 16;
+
 // log10 of the guesses needed to find the password; 0 for the empty password. Any text is
-// accepted (unpaired surrogates included); the time grows about linearly with its length.
+// accepted (unpaired surrogates included); past kRatedPasswordLength characters only the
+// transliteration still grows with the length, linearly.
 double PasswordLog10Guesses(std::u16string_view password);
 
+// Below 12 VeryWeak, 12 up to 18 Weak, 18 up to 22 Fair, 22 and above Strong. NaN is VeryWeak.
 StrengthBand BandOf(double log10Guesses);
+
+// The ASCII text that stands for the password in the rating (step 1 above), all of it, without a
+// terminator; never holds a zero byte. Wiped when it goes away.
+SecretBytes PasswordRatingText(std::u16string_view password);
 
 }  // namespace vexmora
