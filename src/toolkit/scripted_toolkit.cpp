@@ -128,12 +128,16 @@ void ScriptedToolkit::SetProgressPosition(Identity bar, std::int32_t position) {
 
 int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                                     unsigned type) {
-    messageBoxes_.push_back({std::u16string(caption), std::u16string(text), type});
+    MessageBox box{std::u16string(caption), std::u16string(text), type};
+    if (answerBox) {
+        if (const std::optional<int> answer = answerBox(box)) {
+            scriptedBoxes_.push_back(std::move(box));
+            return *answer;
+        }
+    }
+    messageBoxes_.push_back(std::move(box));
     calls_.push_back({"message", static_cast<std::int64_t>(messageBoxes_.size())});
     if (answers_.empty()) {
-        if (answerBox) {
-            return answerBox(messageBoxes_.back());
-        }
         return MessageBoxButtons(type) == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
     }
     int answer = answers_.front();

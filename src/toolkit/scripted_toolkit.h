@@ -65,9 +65,11 @@ class ScriptedToolkit final : public Toolkit {
     // queued) when the window has no such shortcut.
     bool PressShortcut(Identity window, ShortcutKey key);
     void QueueAnswer(int answer) { answers_.push_back(answer); }
-    // Answers the message boxes that no queued answer is left for; without it, Yes/No boxes are
-    // answered No and the others OK.
-    std::function<int(const MessageBox&)> answerBox;
+    // A user who answers some boxes on sight, before any queued answer is taken: the boxes it
+    // answers are recorded in scriptedBoxes() instead of messageBoxes(), so that tests of the
+    // other boxes count only theirs. Boxes it leaves (std::nullopt) take a queued answer; with
+    // none left, Yes/No boxes are answered No and the others OK.
+    std::function<std::optional<int>(const MessageBox&)> answerBox;
     // The path the next file dialog returns (empty: cancelled).
     void QueueFileChoice(std::u16string path) { fileChoices_.push_back(std::move(path)); }
     // Types into a control, as a user would.
@@ -87,6 +89,7 @@ class ScriptedToolkit final : public Toolkit {
     const std::map<Identity, Window>& windows() const { return windows_; }
     const std::map<Identity, Control>& controls() const { return controls_; }
     const std::vector<MessageBox>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<MessageBox>& scriptedBoxes() const { return scriptedBoxes_; }
     const std::vector<FileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<Call>& calls() const { return calls_; }
     bool dpiAware() const { return dpiAware_; }
@@ -149,6 +152,7 @@ class ScriptedToolkit final : public Toolkit {
     std::deque<std::u16string> fileChoices_;
     std::vector<FileDialog> fileDialogs_;
     std::vector<MessageBox> messageBoxes_;
+    std::vector<MessageBox> scriptedBoxes_;
     std::vector<Call> calls_;
 };
 

@@ -66,15 +66,19 @@ std::u16string DurationText(double seconds, const texts::DurationLanguage& langu
     return Number(count) + u" " + std::u16string(words.many);
 }
 
-std::u16string StrengthLine(std::u16string_view password) {
-    if (password.empty()) {
-        return {};
-    }
-    const double log10Guesses = PasswordLog10Guesses(password);
+namespace {
+
+std::u16string LineOf(double log10Guesses) {
     return std::u16string(texts::kBandNames[static_cast<int>(BandOf(log10Guesses))]) +
            std::u16string(texts::kFoundIn) +
            DurationText(AttackSeconds(log10Guesses), texts::kDurationEnglish) +
            std::u16string(texts::kByGraphicsCards);
+}
+
+}  // namespace
+
+std::u16string StrengthLine(std::u16string_view password) {
+    return password.empty() ? std::u16string() : LineOf(PasswordLog10Guesses(password));
 }
 
 void StrengthDisplay::Show(Toolkit& toolkit, std::u16string_view password, bool generated) const {
@@ -90,7 +94,7 @@ void StrengthDisplay::Show(Toolkit& toolkit, std::u16string_view password, bool 
         return;
     }
     const double log10Guesses = PasswordLog10Guesses(password);
-    toolkit.SetControlText(label, StrengthLine(password));
+    toolkit.SetControlText(label, LineOf(log10Guesses));
     toolkit.SetProgressState(bar, BarStateOf(BandOf(log10Guesses)));
     // Even the weakest password shows a sliver of red, so that the bar is seen.
     toolkit.SetProgressPosition(

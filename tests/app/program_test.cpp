@@ -115,8 +115,8 @@ TEST_F(ProgramTest, CommandLinesThatFitNoFormDoNothing) {
 TEST_F(ProgramTest, WindowJobWithoutItsChannelFailsAndTakesNoOtherPassword) {
     dir.Write("in", test::TestData(100));
     // No handle this process holds: far beyond any that is open, or not a number at all.
-    for (const std::u16string& channel : {SecretChannelName(987654320),
-                                          SecretChannelName(987654320) + u"x"}) {
+    for (const std::u16string& channel :
+         {SecretChannelName(987654320), SecretChannelName(987654320) + u"x"}) {
         SCOPED_TRACE(std::string(channel.begin(), channel.end()));
         ScriptedToolkit t;
         EXPECT_EQ(RunProgram(t, u"vexmora.exe " + channel + u" E " + Quoted(dir.U16("in")) + u" " +
@@ -134,7 +134,8 @@ TEST_F(ProgramTest, WindowModeRunsUntilTheWindowIsClosed) {
     toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, 1);
     EXPECT_EQ(Run(u"X a b"), kExitSuccess);
     ASSERT_EQ(toolkit.windows().size(), 1u);
-    EXPECT_EQ(toolkit.windows().begin()->second.controls.size(), 12u);
+    // The main window: twelve controls and the strength line's two.
+    EXPECT_EQ(toolkit.windows().begin()->second.controls.size(), 14u);
     EXPECT_EQ(toolkit.pendingEvents(), 0u);
 }
 
@@ -168,7 +169,7 @@ TEST_F(ProgramTest, PathsThatAllExistOpenThePromptOthersTheMainWindow) {
         const auto& window = scripted.windows().begin()->second;
         if (row.prompt.empty()) {
             EXPECT_EQ(exitCode, kExitSuccess);
-            EXPECT_EQ(window.controls.size(), 12u);
+            EXPECT_EQ(window.controls.size(), 14u);
         } else {
             // A prompt closed unanswered is a cancel; the files stay as they were.
             EXPECT_EQ(exitCode, kExitJobFailed);

@@ -62,12 +62,12 @@ struct PasswordAnswers {
             t.QueueEvent(ControlEvent,
                          t.FindControl(dialog, ControlKind::PushButton, texts::kOkButton), dialog);
         };
-        toolkit.answerBox = [this](const ScriptedToolkit::MessageBox& box) {
-            if (box.caption == texts::kWarningCaption) {
-                ++weakAsked;
-                return weakAnswer;
+        toolkit.answerBox = [this](const ScriptedToolkit::MessageBox& box) -> std::optional<int> {
+            if (box.caption != texts::kWarningCaption) {
+                return std::nullopt;
             }
-            return MessageBoxButtons(box.type) == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
+            ++weakAsked;
+            return weakAnswer;
         };
     }
 

@@ -79,15 +79,19 @@ class MainWindowPasswordTest : public ::testing::Test {
         HandleMainEvent(*window, toolkit.WaitEvent(0));
     }
     const ScriptedToolkit::Control& Control(Identity id) const { return toolkit.controls().at(id); }
-    void Click(Identity button, std::u16string chosen = u"C:\\d\\a.txt") {
-        toolkit.QueueFileChoice(std::move(chosen));
+    // Clicks a button; the file dialog it opens, if any, chooses `chosen`.
+    void Click(Identity button, std::optional<std::u16string> chosen = u"C:\\d\\a.txt") {
+        if (chosen) {
+            toolkit.QueueFileChoice(std::move(*chosen));
+        }
         toolkit.QueueEvent(ControlEvent, button);
         HandleMainEvent(*window, toolkit.WaitEvent(0));
     }
-    std::size_t Boxes(std::u16string_view text) const {
+    // The boxes that said `text`, from the from-th on.
+    std::size_t Boxes(std::u16string_view text, std::size_t from = 0) const {
         std::size_t n = 0;
-        for (const auto& box : toolkit.messageBoxes()) {
-            n += box.text.find(text) != std::u16string::npos;
+        for (std::size_t i = from; i < toolkit.messageBoxes().size(); ++i) {
+            n += toolkit.messageBoxes()[i].text.find(text) != std::u16string::npos;
         }
         return n;
     }
@@ -102,7 +106,7 @@ class MainWindowPasswordTest : public ::testing::Test {
 TEST_F(MainWindowPasswordTest, EveryEncryptionRepeatsThePasswordAndAWeakOneNeedsAYes) {
     using Action = std::function<void(MainWindowPasswordTest&)>;
     const std::vector<std::pair<const char*, Action>> actions = {
-        {"Encode", [](auto& t) { t.Click(t.c().encodeButton, u""); }},
+        {"Encode", [](auto& t) { t.Click(t.c().encodeButton, std::nullopt); }},
         {"Encode file", [](auto& t) { t.Click(t.c().encodeFileButton); }},
         {"drop", [](auto& t) {
              ASSERT_TRUE(t.toolkit.QueueDrop(t.c().window, {u"C:\\d\\a.txt", u"C:\\d\\b.vx"}));
@@ -128,6 +132,10 @@ TEST_F(MainWindowPasswordTest, EveryEncryptionRepeatsThePasswordAndAWeakOneNeeds
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(name) + ": " + row.what);
             SetUp();
+            answers = {};
+            answers.Install(toolkit, c().passwordField);
+            started.clear();
+            const std::size_t boxesBefore = toolkit.messageBoxes().size();
             answers.repeat = row.repeat;
             answers.cancel = row.cancel;
             answers.weakAnswer = row.weakAnswer;
@@ -135,7 +143,7 @@ TEST_F(MainWindowPasswordTest, EveryEncryptionRepeatsThePasswordAndAWeakOneNeeds
             toolkit.SetText(c().textEditor, u"plain");
             action(*this);
             EXPECT_EQ(answers.repeatsAsked, 1);
-            EXPECT_EQ(Boxes(texts::kPasswordMismatch), row.mismatchBox ? 1u : 0u);
+            EXPECT_EQ(Boxes(texts::kPasswordMismatch, boxesBefore), row.mismatchBox ? 1u : 0u);
             EXPECT_EQ(answers.weakAsked, row.weakAsked ? 1 : 0);
             const bool textEncrypted = Control(c().textEditor).text != u"plain";
             if (std::string(name) == "Encode") {
@@ -183,7 +191,7 @@ TEST_F(MainWindowPasswordTest, AConfirmedPasswordIsNotAskedAgainUntilTheFieldCha
 TEST_F(MainWindowPasswordTest, DecryptingNeverAsksNorRates) {
     Type(u"a");
     toolkit.SetText(c().textEditor, u"not base64 at all");
-    Click(c().decodeButton);
+    Click(c().decodeButton, std::nullopt);
     Click(c().decodeFileButton, u"C:\\d\\a.txt.vx");
     ASSERT_TRUE(toolkit.QueueDrop(c().window, {u"C:\\d\\b.vx"}));
     HandleMainEvent(*window, toolkit.WaitEvent(0));
@@ -248,34 +256,39 @@ TEST_F(MainWindowPasswordTest, GenerateInTheRepeatDialogEncryptsWithANewPassphra
 TEST_F(MainWindowPasswordTest, TheRepeatDialogIsAModalDialogOfTheWindow) {
     Type(kStrong);
     std::optional<ScriptedToolkit::Window> seen;
+    bool checked = false;
     toolkit.onIdle = [&](ScriptedToolkit& t) {
         const Identity dialog = t.OpenDialog();
-        if (dialog == kNoIdentity || seen) {
+        if (dialog == kNoIdentity) {
+            return;
+        }
+        const Identity field = t.FindControl(dialog, ControlKind::PasswordField);
+        const Identity copy = t.FindControl(dialog, ControlKind::PushButton, u"Copy");
+        const Identity shown = t.FindControl(dialog, ControlKind::ReadOnlyField);
+        if (seen) {
+            if (!checked) {
+                checked = true;
+                EXPECT_TRUE(t.controls().at(copy).shown);
+                EXPECT_TRUE(IsPassphrase(t.clipboard()));
+                // A second click draws another, into both places.
+                EXPECT_NE(t.controls().at(shown).text, t.clipboard());
+                EXPECT_EQ(t.controls().at(field).text, t.controls().at(shown).text);
+                EXPECT_TRUE(t.PressShortcut(dialog, ShortcutKey::Escape));
+            }
             return;
         }
         seen = t.windows().at(dialog);
-        const Identity field = t.FindControl(dialog, ControlKind::PasswordField);
         EXPECT_EQ(t.focus(), field);
         // Generate shows the passphrase and Copy takes it to the clipboard.
         const Identity generate = t.FindControl(dialog, ControlKind::PushButton, u"Generate");
-        const Identity copy = t.FindControl(dialog, ControlKind::PushButton, u"Copy");
-        const Identity shown = t.FindControl(dialog, ControlKind::ReadOnlyField);
         EXPECT_FALSE(t.controls().at(copy).shown);
         t.QueueEvent(ControlEvent, generate, dialog);
         t.QueueEvent(ControlEvent, copy, dialog);
         t.QueueEvent(ControlEvent, generate, dialog);
-        t.onIdle = [=](ScriptedToolkit& t2) {
-            EXPECT_TRUE(t2.controls().at(copy).shown);
-            EXPECT_TRUE(IsPassphrase(t2.clipboard()));
-            // A second click draws another, into both places.
-            EXPECT_NE(t2.controls().at(shown).text, t2.clipboard());
-            EXPECT_EQ(t2.controls().at(field).text, t2.controls().at(shown).text);
-            t2.onIdle = nullptr;
-            ASSERT_TRUE(t2.PressShortcut(dialog, ShortcutKey::Escape));
-        };
     };
     Click(c().encodeFileButton);
     ASSERT_TRUE(seen.has_value());
+    EXPECT_TRUE(checked);
     EXPECT_EQ(seen->args.owner, c().window);
     EXPECT_EQ(seen->args.clientWidth, Scaled(380));
     EXPECT_TRUE(seen->shortcuts.count(ShortcutKey::Enter));
@@ -305,9 +318,10 @@ class PromptPasswordTest : public ::testing::Test {
         starter = std::make_unique<FileJobStarter>(
             toolkit, [](auto...) { return std::make_unique<test::FakeChild>(); }, u"C:\\v.exe",
             RealFileSystem());
-        toolkit.answerBox = [this](const ScriptedToolkit::MessageBox& box) {
-            weakAsked += box.caption == texts::kWarningCaption;
+        toolkit.answerBox = [this](const ScriptedToolkit::MessageBox& box) -> std::optional<int> {
+            EXPECT_EQ(box.caption, texts::kWarningCaption);
             EXPECT_EQ(box.type, kMessageBoxYesNo | kMessageBoxDefaultSecond | kMessageBoxWarning);
+            ++weakAsked;
             return weakAnswer;
         };
         const std::u16string file = direction == kEncrypt ? u"C:\\d\\a.txt" : u"C:\\d\\a.vx";

@@ -137,9 +137,12 @@ class PromptWindowTest : public ::testing::Test {
             kProgram, RealFileSystem());
         // A user who lets a weak password through when asked (the flows of the question have
         // their own tests).
-        toolkit->answerBox = [this](const ScriptedToolkit::MessageBox& box) {
-            weakAsked += box.caption == texts::kWarningCaption;
-            return box.caption == texts::kWarningCaption ? weakAnswer : kAnswerOk;
+        toolkit->answerBox = [this](const ScriptedToolkit::MessageBox& box) -> std::optional<int> {
+            if (box.caption != texts::kWarningCaption) {
+                return std::nullopt;
+            }
+            ++weakAsked;
+            return weakAnswer;
         };
         return OpenPromptWindow(*toolkit, std::move(selection), *starter, test::SeededRandom(7));
     }
