@@ -101,6 +101,7 @@ struct ControlArgs {
     ControlKind kind = ControlKind::PushButton;
     Rect rect;  // relative to the window's client area
     std::u16string text;
+    bool shown = true;  // false: created hidden (see ShowControl)
 };
 
 struct FileDialogArgs {

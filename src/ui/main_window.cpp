@@ -65,19 +65,18 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
                                    .minimizeBox = true,
                                    .placement = WindowPlacement::Centred,
                                    .acceptsFiles = true});
-    const auto create = [&](const ControlLayout& control) {
+    const auto create = [&](const ControlLayout& control, bool shown = true) {
         const Rect rect{Scaled(control.x), Scaled(control.y), Scaled(control.width),
                         Scaled(control.height)};
-        c.*control.slot =
-            toolkit.CreateControl(c.window, {control.kind, rect, std::u16string(control.text)});
+        c.*control.slot = toolkit.CreateControl(
+            c.window, {control.kind, rect, std::u16string(control.text), shown});
     };
     for (const ControlLayout& control : kControls) {
         create(control);
     }
     create(kStrengthLabel);
-    create(kStrengthBar);
     // An empty field shows no rating.
-    toolkit.ShowControl(c.strengthBar, false);
+    create(kStrengthBar, false);
     // Someone who starts typing at once types the password.
     toolkit.FocusControl(c.passwordField);
     toolkit.AddShortcut(c.window, ShortcutKey::CtrlO, c.loadButton);

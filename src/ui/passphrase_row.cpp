@@ -15,20 +15,19 @@ constexpr int kGap = 5;
 void PassphraseRow::Create(Toolkit& toolkit, Identity window, int labelX, int fieldX, int right,
                            int y) {
     const auto make = [&](ControlKind kind, int x, int dy, int width, int height,
-                          std::u16string_view text) {
+                          std::u16string_view text, bool shown = true) {
         return toolkit.CreateControl(window,
                                      {kind,
                                       {Scaled(x), Scaled(y + dy), Scaled(width), Scaled(height)},
-                                      std::u16string(text)});
+                                      std::u16string(text),
+                                      shown});
     };
     const int copyX = right - kButtonWidth;
     generate_ = make(ControlKind::PushButton, labelX, 0, fieldX - kGap - labelX, kButtonHeight,
                      texts::kGenerateButton);
-    field_ = make(ControlKind::ReadOnlyField, fieldX, 2, copyX - kGap - fieldX, 20, u"");
-    copy_ =
-        make(ControlKind::PushButton, copyX, 0, kButtonWidth, kButtonHeight, texts::kCopyButton);
-    toolkit.ShowControl(field_, false);
-    toolkit.ShowControl(copy_, false);
+    field_ = make(ControlKind::ReadOnlyField, fieldX, 2, copyX - kGap - fieldX, 20, u"", false);
+    copy_ = make(ControlKind::PushButton, copyX, 0, kButtonWidth, kButtonHeight, texts::kCopyButton,
+                 false);
 }
 
 PassphraseRow::Click PassphraseRow::Handle(Toolkit& toolkit, Identity control,

@@ -46,10 +46,12 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
                                    .minimizeBox = false,
                                    .placement = WindowPlacement::Centred});
     const auto make = [&](ControlKind kind, int x, int y, int width, int height,
-                          std::u16string_view text) {
-        return toolkit.CreateControl(
-            c.window,
-            {kind, {Scaled(x), Scaled(y), Scaled(width), Scaled(height)}, std::u16string(text)});
+                          std::u16string_view text, bool shown = true) {
+        return toolkit.CreateControl(c.window,
+                                     {kind,
+                                      {Scaled(x), Scaled(y), Scaled(width), Scaled(height)},
+                                      std::u16string(text),
+                                      shown});
     };
     const int fieldWidth = kClientWidth - kMargin - kFieldX;
     // Created in Tab order.
@@ -67,8 +69,7 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
         c.strength.label =
             make(ControlKind::Label, kFieldX, strengthY, fieldWidth - barWidth - 6, 16, u"");
         c.strength.bar = make(ControlKind::ProgressBar, kClientWidth - kMargin - barWidth,
-                              strengthY + 3, barWidth, 9, u"");
-        toolkit.ShowControl(c.strength.bar, false);
+                              strengthY + 3, barWidth, 9, u"", false);
         prompt->passphrase_.Create(toolkit, c.window, kMargin, kFieldX, kClientWidth - kMargin,
                                    generateY);
     }

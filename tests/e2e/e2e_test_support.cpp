@@ -65,10 +65,16 @@ HWND WaitForRepeatDialog(DWORD processId, HWND main, std::chrono::milliseconds t
     WaitUntil(
         [&] {
             for (HWND window : TopLevelWindows(processId)) {
+                // Ready once its controls are made and the repeat field has the focus: the
+                // window shows before its controls, and keys typed then would be lost.
                 if (window != main && !IsMessageBox(window) && WindowText(window) == kTitle &&
                     GetWindow(window, GW_OWNER) == main) {
-                    found = window;
-                    return true;
+                    HWND focus = FocusedWindow(window);
+                    if (focus != nullptr && GetParent(focus) == window &&
+                        SameClass(ClassName(focus), L"Edit")) {
+                        found = window;
+                        return true;
+                    }
                 }
             }
             return false;
@@ -90,11 +96,12 @@ HWND WaitForRepeatDialog(DWORD processId, HWND main, std::chrono::milliseconds t
     if (!WaitUntil([&] { return !IsWindow(dialog); }, 15s)) {
         return ::testing::AssertionFailure() << "Enter did not close the repeat dialog";
     }
+    // The question comes before anything starts: a job that has started means none came.
     HWND box = nullptr;
     WaitUntil(
         [&] {
             box = WaitForBox(processId, 0ms);
-            return box != nullptr;
+            return box != nullptr || !ChildProcessIds(processId).empty();
         },
         answers.questionWait);
     const bool question = box != nullptr && WindowText(box) == L"Warning";

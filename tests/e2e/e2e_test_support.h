@@ -45,7 +45,8 @@ class ProgramTest : public ::testing::Test {
 ::testing::AssertionResult NothingDone(const RunResult& result);
 
 // The dialog that the main window `main` of the process opens before a password encrypts (a
-// window it owns, titled "Vexmora"); null when none is open before `timeout`.
+// window it owns, titled "Vexmora"), once its repeat field has the focus; null when none is
+// open before `timeout`.
 HWND WaitForRepeatDialog(DWORD processId, HWND main, std::chrono::milliseconds timeout);
 
 // How a user answers what the main window asks before a password encrypts.

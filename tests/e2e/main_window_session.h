@@ -33,7 +33,8 @@ class MainWindowSession {
         : process_(ProgramProcess::Start(ProgramPath(), L"", workingFolder)) {
         window_ = WaitForWindow(process_.Id(), kTitle, 30s);
         if (window_ != nullptr) {
-            WaitUntil([&] { return ChildControls(window_).size() >= 12; }, 10s);
+            // The twelve controls and the strength line's label and bar.
+            WaitUntil([&] { return ChildControls(window_).size() >= 14; }, 10s);
         }
     }
 

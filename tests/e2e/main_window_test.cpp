@@ -190,9 +190,11 @@ TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
     EXPECT_EQ(outer.left, (screenWidth - width) / 2) << "screen width " << screenWidth;
     EXPECT_EQ(outer.top, (screenHeight - height) / 2) << "screen height " << screenHeight;
 
+    // The twelve, then the strength line under the password field: a label, and a bar that
+    // shows only once something is typed.
     const std::vector<ChildControl> controls = ChildControls(window);
-    ASSERT_EQ(controls.size(), std::size(kMainControls));
-    for (std::size_t i = 0; i < controls.size(); ++i) {
+    ASSERT_EQ(controls.size(), std::size(kMainControls) + 2);
+    for (std::size_t i = 0; i < std::size(kMainControls); ++i) {
         const ExpectedControl& want = kMainControls[i];
         const ChildControl& seen = controls[i];
         SCOPED_TRACE("control " + std::to_string(i + 1) + " \"" + Narrow(want.text) + "\"");
@@ -208,6 +210,13 @@ TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
         EXPECT_EQ(seen.style & checked, want.requiredStyle) << std::hex << "style 0x" << seen.style;
         EXPECT_EQ(GetParent(seen.window), window);
     }
+    const ChildControl& label = controls[std::size(kMainControls)];
+    const ChildControl& bar = controls[std::size(kMainControls) + 1];
+    EXPECT_TRUE(SameClass(label.className, L"Static"));
+    EXPECT_EQ(Describe(label.rect), Describe(ScaledRect(90, 62, 560, 15, dpi)));
+    EXPECT_TRUE(SameClass(bar.className, L"msctls_progress32"));
+    EXPECT_EQ(Describe(bar.rect), Describe(ScaledRect(660, 65, 120, 9, dpi)));
+    EXPECT_EQ(bar.style & WS_VISIBLE, 0);
 
     EXPECT_EQ(app->Close(), 0u);
 }

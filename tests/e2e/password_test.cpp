@@ -141,16 +141,22 @@ TEST_F(MainWindowPasswordTest, AGeneratedPassphraseReadOffTheDialogOpensTheFile)
     EncodeFile();
     HWND dialog = WaitForRepeatDialog(app_->Process().Id(), app_->Window(), 30s);
     ASSERT_NE(dialog, nullptr);
+    // The dialog shows before its controls are made.
     HWND generate = nullptr;
     HWND shown = nullptr;
-    for (const ChildControl& control : ChildControls(dialog)) {
-        if (SameClass(control.className, L"Button") && control.text == L"Generate") {
-            generate = control.window;
-        }
-        if (SameClass(control.className, L"Edit") && (control.style & ES_READONLY) != 0) {
-            shown = control.window;
-        }
-    }
+    WaitUntil(
+        [&] {
+            for (const ChildControl& control : ChildControls(dialog)) {
+                if (SameClass(control.className, L"Button") && control.text == L"Generate") {
+                    generate = control.window;
+                }
+                if (SameClass(control.className, L"Edit") && (control.style & ES_READONLY) != 0) {
+                    shown = control.window;
+                }
+            }
+            return generate != nullptr && shown != nullptr;
+        },
+        10s);
     ASSERT_NE(generate, nullptr);
     ASSERT_NE(shown, nullptr);
     // Each click draws another six words, shown in plain text.

@@ -61,10 +61,11 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
     }
     const ControlClass kind = ClassOf(args.kind);
     const Identity identity = ++lastIdentity_;
-    HWND hwnd = CreateWindowExW(
-        kind.exStyle, kind.className, ToWide(args.text).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
-        args.rect.x, args.rect.y, args.rect.width, args.rect.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(identity & 0xFFFF)), instance_, nullptr);
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, ToWide(args.text).c_str(),
+                                WS_CHILD | (args.shown ? WS_VISIBLE : 0) | kind.style, args.rect.x,
+                                args.rect.y, args.rect.width, args.rect.height, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(identity & 0xFFFF)),
+                                instance_, nullptr);
     if (hwnd == nullptr) {
         return kNoIdentity;
     }
