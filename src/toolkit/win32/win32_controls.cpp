@@ -3,6 +3,7 @@
 // After windows.h:
 #include <commctrl.h>
 #include <richedit.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 
@@ -102,6 +103,9 @@ void Win32Toolkit::SetProgressState(Identity bar, BarState state) {
         {PBST_ERROR, RGB(218, 38, 38)},
     };
     const auto& look = kLook[static_cast<int>(state)];
+    // A themed bar draws in the theme's colours (Wine's theme ignores the state), so a bar whose
+    // colour carries a meaning is drawn without the theme.
+    SetWindowTheme(hwnd, L"", L"");
     SendMessageW(hwnd, PBM_SETSTATE, look.state, 0);
     SendMessageW(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(look.colour));
 }
