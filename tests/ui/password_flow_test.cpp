@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "crypto/passphrase.h"
 #include "crypto/password_strength.h"
@@ -52,6 +53,33 @@ bool IsPassphrase(std::u16string_view text) {
         }
     }
     return true;
+}
+
+// Counts round down, units change at their boundaries, and the German form follows "in".
+TEST(DurationText, LargestUnitThatFitsRoundedDown) {
+    constexpr double kDay = 86400;
+    constexpr double kYear = 365.25 * kDay;
+    const std::vector<std::tuple<double, std::u16string, std::u16string>> rows = {
+        {0.45, u"under a second", u"unter einer Sekunde"},
+        {1.9, u"1 second", u"einer Sekunde"},
+        {59.9, u"59 seconds", u"59 Sekunden"},
+        {60, u"1 minute", u"einer Minute"},
+        {3 * 3600 + 3599, u"3 hours", u"3 Stunden"},
+        {4.6 * kDay, u"4 days", u"4 Tagen"},
+        {364 * kDay, u"364 days", u"364 Tagen"},
+        {99.9 * kYear, u"99 years", u"99 Jahren"},
+        {100 * kYear, u"1 century", u"einem Jahrhundert"},
+        {999 * kYear, u"9 centuries", u"9 Jahrhunderten"},
+        {1000 * kYear, u"millennia", u"Jahrtausenden"},
+        {1e300, u"millennia", u"Jahrtausenden"},
+    };
+    for (const auto& [seconds, english, german] : rows) {
+        EXPECT_EQ(DurationText(seconds, texts::kDurationEnglish), english) << seconds;
+        EXPECT_EQ(DurationText(seconds, texts::kDurationGerman), german) << seconds;
+    }
+    // 10^12 guesses at 2.2e12 per second: the end of the very weak band.
+    EXPECT_EQ(DurationText(AttackSeconds(12), texts::kDurationEnglish), u"under a second");
+    EXPECT_EQ(DurationText(AttackSeconds(18), texts::kDurationEnglish), u"5 days");
 }
 
 class MainWindowPasswordTest : public ::testing::Test {
