@@ -1,19 +1,15 @@
 #include "ui/prompt_window.h"
 
 #include "crypto/wipe.h"
+#include "ui/dialog_grid.h"
 #include "ui/dpi.h"
 #include "ui/texts.h"
 
 namespace vexmora {
 namespace {
 
-// The layout in 96-dpi units; the OK row moves up by kRowStep when there is no repeat field.
-constexpr int kClientWidth = 380;
-constexpr int kMargin = 12;
-constexpr int kRowStep = 28;
-constexpr int kFieldX = 100;
-constexpr int kButtonWidth = 85;
-constexpr int kButtonHeight = 25;
+// The OK row moves up by kRowStep when there is no repeat field.
+using namespace dialog_grid;
 
 void WipeText(std::u16string& text) {
     Wipe(text.data(), text.size() * sizeof(char16_t));

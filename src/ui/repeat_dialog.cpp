@@ -1,5 +1,6 @@
 #include "ui/repeat_dialog.h"
 
+#include "ui/dialog_grid.h"
 #include "ui/dpi.h"
 #include "ui/passphrase_row.h"
 #include "ui/password_rating.h"
@@ -8,12 +9,7 @@
 namespace vexmora {
 namespace {
 
-// The layout in 96-dpi units, in the prompt's grid.
-constexpr int kClientWidth = 380;
-constexpr int kMargin = 12;
-constexpr int kFieldX = 100;
-constexpr int kButtonWidth = 85;
-constexpr int kButtonHeight = 25;
+using namespace dialog_grid;
 constexpr int kGenerateY = 76;
 constexpr int kButtonsY = 130;
 
