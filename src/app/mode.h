@@ -3,6 +3,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "crypto/direction.h"
 
 namespace vexmora {
 
@@ -17,15 +20,23 @@ struct FileJobRequest {
     bool fromWindow = false;
 };
 
+// Paths from an Explorer verb that names its direction, so that the files' names need not.
+struct ExplorerRequest {
+    Direction direction = kEncrypt;
+    std::vector<std::u16string> paths;  // as given; they need not exist
+};
+
 enum class ModeKind {
-    Window,   // the main window
-    FileJob,  // one file job with the progress window
-    Nothing,  // a file-job command line that fits no form: end at once
+    Window,    // the main window (or, for a line of existing paths only, the prompt)
+    FileJob,   // one file job with the progress window
+    Explorer,  // the password prompt for paths in the direction a verb chose
+    Nothing,   // a file-job command line that fits no form: end at once
 };
 
 struct Mode {
     ModeKind kind = ModeKind::Window;
     FileJobRequest job;
+    ExplorerRequest explorer;
 };
 
 // The accepted forms (parameter 0 compared without regard to case):
@@ -46,6 +57,13 @@ struct Mode {
 // (E in out /secret-pipe:5) is still that password, never a handle. Before, such a first parameter
 // opened the window, where no file was touched. The channel is not read here: a name that is no
 // channel fails the job (exit 1), it never falls back to a password taken from the line.
+//
+// The setup's context-menu verbs name their direction (ASCII letters in any case):
+//   /direction:encrypt PATH...   Explorer, encrypting every file of the paths
+//   /direction:decrypt PATH...   Explorer, decrypting
+// The switch with no path, or with another value, is Nothing. Without the switch (Send To, the
+// open verb of a .vx) a line of paths is Window here and the caller looks at the disk: the
+// files' names decide. A script's line starts with E or D, so it never meets the switch.
 Mode ChooseMode(std::u16string_view commandLine);
 
 }  // namespace vexmora

@@ -76,6 +76,64 @@ TEST(ChooseMode, WindowJobsNameTheirChannelAndScriptsKeepTheirForms) {
     }
 }
 
+TEST(ChooseMode, ExplorerVerbsNameTheirDirection) {
+    struct Row {
+        std::u16string line;
+        ModeKind kind;
+        Direction direction;  // for Explorer and FileJob
+        std::vector<std::u16string> paths;
+    };
+    const std::vector<Row> rows = {
+        {u"v.exe /direction:encrypt \"C:\\my docs\\a b.txt\"",
+         ModeKind::Explorer,
+         kEncrypt,
+         {u"C:\\my docs\\a b.txt"}},
+        {u"v.exe /direction:decrypt \"C:\\Photos\"", ModeKind::Explorer, kDecrypt, {u"C:\\Photos"}},
+        // The direction is the verb's, whatever the names say.
+        {u"v.exe /direction:encrypt a.vx b.VX", ModeKind::Explorer, kEncrypt, {u"a.vx", u"b.VX"}},
+        {u"v.exe /direction:decrypt a.txt x.vx \"\"",
+         ModeKind::Explorer,
+         kDecrypt,
+         {u"a.txt", u"x.vx", u""}},
+        {u"v.exe \"/Direction:DECRYPT\" a.vx", ModeKind::Explorer, kDecrypt, {u"a.vx"}},
+        {u"v.exe /DIRECTION:Encrypt E in out pw",
+         ModeKind::Explorer,
+         kEncrypt,
+         {u"E", u"in", u"out", u"pw"}},
+        // No path, or a direction we do not know: nothing, rather than a guess.
+        {u"v.exe /direction:encrypt", ModeKind::Nothing, kEncrypt, {}},
+        {u"v.exe /direction:decrypt", ModeKind::Nothing, kEncrypt, {}},
+        {u"v.exe /direction: a.txt", ModeKind::Nothing, kEncrypt, {}},
+        {u"v.exe /direction:encode a.txt", ModeKind::Nothing, kEncrypt, {}},
+        {u"v.exe /direction:encrypted a.txt", ModeKind::Nothing, kEncrypt, {}},
+        {u"v.exe \"/direction:encrypt a.txt\"", ModeKind::Nothing, kEncrypt, {}},
+        // Only the Latin letters fold (a Turkish dotted capital I is no "i").
+        {u"v.exe /D\u0130RECTION:encrypt a.txt", ModeKind::Window, kEncrypt, {}},
+        {u"v.exe /direction a.txt", ModeKind::Window, kEncrypt, {}},
+        // Only the first parameter is the switch: elsewhere it is a path (Send To, the open verb:
+        // the names decide) or a script's password.
+        {u"v.exe a.txt /direction:decrypt", ModeKind::Window, kEncrypt, {}},
+        {u"v.exe a.txt", ModeKind::Window, kEncrypt, {}},
+        {u"v.exe E in /direction:decrypt", ModeKind::FileJob, kEncrypt, {}},
+        {u"v.exe D in.vx out /direction:encrypt", ModeKind::FileJob, kDecrypt, {}},
+        {u"v.exe " + SecretChannelName(7) + u" D /direction:encrypt out",
+         ModeKind::FileJob,
+         kDecrypt,
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.line.begin(), row.line.end()));
+        const Mode mode = ChooseMode(row.line);
+        ASSERT_EQ(mode.kind, row.kind);
+        EXPECT_EQ(mode.explorer.paths, row.paths);
+        if (row.kind == ModeKind::Explorer) {
+            EXPECT_EQ(mode.explorer.direction, row.direction);
+        } else if (row.kind == ModeKind::FileJob) {
+            EXPECT_EQ(mode.job.direction, row.direction);
+        }
+    }
+}
+
 TEST(ChooseMode, FormsThatDoNothing) {
     for (std::u16string line : {u"v.exe D in.txt.VX pw", u"v.exe D in.txt pw", u"v.exe D .vx pw",
                                 u"v.exe E a b c d", u"v.exe d a b c d e",

@@ -108,6 +108,9 @@ TEST_F(ProgramTest, CommandLinesThatFitNoFormDoNothing) {
     dir.Write("a.VX", test::TestData(100));
     EXPECT_EQ(Run(u"D " + Quoted(dir.U16("a.VX")) + u" pw"), kExitNotUnderstood);
     EXPECT_EQ(Run(u"E " + Quoted(dir.U16("a.VX")) + u" b c d"), kExitNotUnderstood);
+    // A verb's switch without a path, or with a direction it does not know, opens nothing either.
+    EXPECT_EQ(Run(u"/direction:decrypt"), kExitNotUnderstood);
+    EXPECT_EQ(Run(u"/direction:sideways " + Quoted(dir.U16("a.VX"))), kExitNotUnderstood);
     EXPECT_TRUE(toolkit.windows().empty());
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.VX"}));
 }
