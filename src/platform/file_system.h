@@ -52,24 +52,35 @@ enum class PathKind {
 };
 
 // What an entry of a folder is, as the listing reports it, without following it.
+//
+// On Windows only name-surrogate reparse points (symbolic links, junctions, mount points) are
+// links. Every other reparse point (a cloud placeholder, downloaded or not, a deduplicated file)
+// is the file or folder it stands for, as Explorer shows it.
 enum class EntryKind {
-    File,    // a regular file
+    File,    // a regular file, also one behind a placeholder
     Folder,  // a folder (under Wine also a Unix symbolic link to one: see FileIdentity)
-    Link,    // a symbolic link or junction (a reparse point on Windows)
+    Link,    // a symbolic link, junction or mount point
     Other,   // a device, FIFO, socket
 };
 
 struct FolderEntry {
     std::u16string name;  // the bare name, never "." or ".."
     EntryKind kind = EntryKind::Other;
+    // Hidden and system at once (desktop.ini, Thumbs.db): the system's own files in a user's
+    // folder, which Explorer does not show. Never set on POSIX.
+    bool hiddenSystem = false;
+    // The size in bytes as the listing reports it; -1 when it does not (folders, links).
+    std::int64_t size = -1;
     friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
 };
 
 // What tells two names of one file or folder apart from two files: the volume and the file's
-// number on it.
+// number on it. Windows numbers files with 128 bits (ReFS uses all of them); elsewhere the high
+// half is 0.
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
+    std::uint64_t indexHigh = 0;
     friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
 

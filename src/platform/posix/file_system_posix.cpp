@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/text_conversion.h"
@@ -234,17 +235,21 @@ class PosixFileSystem final : public FileSystem {
             if (name == "." || name == "..") {
                 continue;
             }
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(name.data());
+            FolderEntry found;
+            found.name = Utf8ToUtf16({bytes, name.size()});
             struct stat info {};
-            EntryKind kind = EntryKind::Other;
             // lstat: a link is reported as itself, never as what it points to.
             if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-                kind = S_ISLNK(info.st_mode)   ? EntryKind::Link
-                       : S_ISDIR(info.st_mode) ? EntryKind::Folder
-                       : S_ISREG(info.st_mode) ? EntryKind::File
-                                               : EntryKind::Other;
+                found.kind = S_ISLNK(info.st_mode)   ? EntryKind::Link
+                             : S_ISDIR(info.st_mode) ? EntryKind::Folder
+                             : S_ISREG(info.st_mode) ? EntryKind::File
+                                                     : EntryKind::Other;
+                if (found.kind == EntryKind::File) {
+                    found.size = static_cast<std::int64_t>(info.st_size);
+                }
             }
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(name.data());
-            entries.push_back({Utf8ToUtf16({bytes, name.size()}), kind});
+            entries.push_back(std::move(found));
         }
         ::closedir(listing);  // closes fd too
         return entries;
@@ -256,7 +261,7 @@ class PosixFileSystem final : public FileSystem {
             return std::nullopt;
         }
         return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                            static_cast<std::uint64_t>(info.st_ino)};
+                            static_cast<std::uint64_t>(info.st_ino), 0};
     }
 };
 

@@ -5,6 +5,7 @@
 // windows.h names a macro after FileSystem::ReplaceFile.
 #undef ReplaceFile
 #include "platform/file_system.h"
+#include "platform/win32/file_information.h"
 #include "platform/win32/file_safety_win32.h"
 #include "platform/win32/long_path.h"
 
@@ -74,44 +75,65 @@ std::unique_ptr<File> Opened(HANDLE handle) {
     return owner.Valid() ? std::make_unique<Win32File>(std::move(owner)) : nullptr;
 }
 
-// Identity of an existing file: volume serial number and file index.
-struct FileId {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-};
-
-// 1 found, 0 not there, -1 cannot tell.
-int QueryFileId(std::u16string_view path, FileId& id) {
-    UniqueHandle handle(CreateFileW(LongPath(path).c_str(), 0,
+// A handle that only asks about the file or folder at path (no access to its data, so never
+// refused for sharing), links followed.
+UniqueHandle OpenForQuery(std::u16string_view path) {
+    return UniqueHandle(CreateFileW(LongPath(path).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle.Valid()) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+}
+
+// 0 when the last open failed because nothing is there, -1 when it cannot be told.
+int MissingOrUnknown() {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+}
+
+// The identity of an open file, from FILE_ID_INFO (a 64-bit volume serial number and a 128-bit
+// file number) when `wide`, else from BY_HANDLE_FILE_INFORMATION (32 and 64 bits). Only the wide
+// form tells files apart on ReFS, whose 64-bit numbers are not unique:
+// https://learn.microsoft.com/en-us/windows/win32/api/fileapi/ns-fileapi-by_handle_file_information
+// FileIdInfo is not there before Windows 8, nor in every file system, nor in older Wine; Wine 8
+// answers it with the Unix device and inode numbers, the same as the narrow form's.
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle, bool wide) {
+    if (wide) {
+        FILE_ID_INFO info{};
+        if (!GetFileInformationByHandleEx(handle, FileIdInfo, &info, sizeof info)) {
+            return std::nullopt;
+        }
+        return IdentityFromIdInfo(info);
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle.Get(), &info)) {
-        return -1;
+    if (!GetFileInformationByHandle(handle, &info)) {
+        return std::nullopt;
     }
-    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-    return 1;
+    return IdentityFromHandleInfo(info);
+}
+
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
+    std::optional<FileIdentity> identity = IdentityOfHandle(handle, true);
+    return identity ? identity : IdentityOfHandle(handle, false);
 }
 
 int Win32File::IsSameFileAs(std::u16string_view path) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!handle_.Valid() || !GetFileInformationByHandle(handle_.Get(), &info)) {
+    if (!handle_.Valid()) {
         return -1;
     }
-    FileId other;
-    const int found = QueryFileId(path, other);
-    if (found != 1) {
-        return found;
+    const UniqueHandle other = OpenForQuery(path);
+    if (!other.Valid()) {
+        return MissingOrUnknown();
     }
-    return info.dwVolumeSerialNumber == other.volume && info.nFileIndexHigh == other.indexHigh &&
-                   info.nFileIndexLow == other.indexLow
-               ? 1
-               : 0;
+    // Both sides in the same form: NTFS's 64-bit volume serial number is not the 32-bit one, so a
+    // wide and a narrow identity of one file may differ, and an output taken for another file than
+    // its input would overwrite it.
+    for (const bool wide : {true, false}) {
+        const std::optional<FileIdentity> mine = IdentityOfHandle(handle_.Get(), wide);
+        const std::optional<FileIdentity> theirs = IdentityOfHandle(other.Get(), wide);
+        if (mine && theirs) {
+            return *mine == *theirs ? 1 : 0;
+        }
+    }
+    return -1;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -144,9 +166,7 @@ class Win32FileSystem final : public FileSystem {
     }
 
     int LinkCount(std::u16string_view path) override {
-        UniqueHandle handle(CreateFileW(
-            LongPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const UniqueHandle handle = OpenForQuery(path);
         BY_HANDLE_FILE_INFORMATION info{};
         if (!handle.Valid() || !GetFileInformationByHandle(handle.Get(), &info)) {
             return -1;
@@ -210,14 +230,7 @@ class Win32FileSystem final : public FileSystem {
             if (name == L"." || name == L"..") {
                 continue;
             }
-            const DWORD a = found.dwFileAttributes;
-            // Symbolic links and junctions are reparse points; so are cloud placeholders, which
-            // are not followed either.
-            const EntryKind kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link
-                                   : (a & FILE_ATTRIBUTE_DIRECTORY) != 0   ? EntryKind::Folder
-                                   : (a & FILE_ATTRIBUTE_DEVICE) != 0      ? EntryKind::Other
-                                                                           : EntryKind::File;
-            entries.push_back({FromWide(name), kind});
+            entries.push_back(EntryFromFindData(found));
         } while (FindNextFileW(search.Get(), &found));
         if (GetLastError() != ERROR_NO_MORE_FILES) {
             return std::nullopt;
@@ -226,11 +239,8 @@ class Win32FileSystem final : public FileSystem {
     }
 
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
-        FileId id;
-        if (QueryFileId(path, id) != 1) {
-            return std::nullopt;
-        }
-        return FileIdentity{id.volume, (std::uint64_t{id.indexHigh} << 32) | id.indexLow};
+        const UniqueHandle handle = OpenForQuery(path);
+        return handle.Valid() ? IdentityOfHandle(handle.Get()) : std::nullopt;
     }
 };
 

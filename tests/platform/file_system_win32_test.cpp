@@ -1,0 +1,192 @@
+// What the Win32 listing and identities make of what the system reports. Wine has no cloud
+// placeholders, deduplicated files, name-surrogate tags or ReFS, so those are fake structures
+// filled as Microsoft documents them: the tags in
+// https://learn.microsoft.com/en-us/openspecs/windows_protocols/ms-fscc/c8e77b37-3909-4fe6-a4ea-2b9d423b1ee4
+// (dwReserved0 holds the tag of a reparse point,
+// https://learn.microsoft.com/en-us/windows/win32/api/minwinbase/ns-minwinbase-win32_find_dataw),
+// the attributes in https://learn.microsoft.com/en-us/windows/win32/fileio/file-attribute-constants
+#include "platform/win32/file_information.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace vexmora {
+namespace {
+
+WIN32_FIND_DATAW Found(const wchar_t* name, DWORD attributes, DWORD tag, DWORD sizeHigh,
+                       DWORD sizeLow) {
+    WIN32_FIND_DATAW found{};
+    wcsncpy(found.cFileName, name, MAX_PATH - 1);
+    found.dwFileAttributes = attributes;
+    found.dwReserved0 = tag;
+    found.nFileSizeHigh = sizeHigh;
+    found.nFileSizeLow = sizeLow;
+    return found;
+}
+
+TEST(EntryFromFindData, OnlyNameSurrogatesAreLinksAndPlaceholdersAreWhatTheyStandFor) {
+    constexpr DWORD kArchive = FILE_ATTRIBUTE_ARCHIVE;
+    constexpr DWORD kReparse = FILE_ATTRIBUTE_REPARSE_POINT;
+    constexpr DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY;
+    constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
+    constexpr DWORD kSystem = FILE_ATTRIBUTE_SYSTEM;
+    // A file of OneDrive's "online-only" state: its data is in the cloud until it is opened.
+    constexpr DWORD kOnlineOnly = kArchive | kReparse | FILE_ATTRIBUTE_SPARSE_FILE |
+                                  FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS |
+                                  FILE_ATTRIBUTE_UNPINNED;
+    constexpr DWORD kCloud = IO_REPARSE_TAG_CLOUD_6;
+    struct Row {
+        const wchar_t* name;
+        DWORD attributes;
+        DWORD tag;
+        DWORD sizeHigh;
+        DWORD sizeLow;
+        EntryKind kind;
+        bool hiddenSystem;
+        std::int64_t size;
+    };
+    const std::vector<Row> rows = {
+        {L"plain.txt", kArchive, 0, 0, 3, EntryKind::File, false, 3},
+        {L"normal", FILE_ATTRIBUTE_NORMAL, 0, 0, 0, EntryKind::File, false, 0},
+        // dwReserved0 means nothing without the reparse attribute.
+        {L"stale tag", kArchive, IO_REPARSE_TAG_SYMLINK, 0, 3, EntryKind::File, false, 3},
+        {L"2 GiB", kArchive, 0, 0, 0x80000000, EntryKind::File, false, 2147483648},
+        {L"6 GiB and 5", kArchive, 0, 1, 0x80000005, EntryKind::File, false, 6442450949},
+        {L"folder", kFolder, 0, 0, 0, EntryKind::Folder, false, -1},
+        {L"file link", kArchive | kReparse, IO_REPARSE_TAG_SYMLINK, 0, 0, EntryKind::Link, false,
+         -1},
+        {L"folder link", kFolder | kReparse, IO_REPARSE_TAG_SYMLINK, 0, 0, EntryKind::Link, false,
+         -1},
+        {L"junction", kFolder | kReparse, IO_REPARSE_TAG_MOUNT_POINT, 0, 0, EntryKind::Link, false,
+         -1},
+        {L"WSL link", kArchive | kReparse, IO_REPARSE_TAG_LX_SYMLINK, 0, 0, EntryKind::Link, false,
+         -1},
+        {L"online-only", kOnlineOnly, kCloud, 0, 1234, EntryKind::File, false, 1234},
+        {L"online-only, other provider", kOnlineOnly, IO_REPARSE_TAG_CLOUD_1, 0, 7, EntryKind::File,
+         false, 7},
+        {L"downloaded", kArchive | kReparse, kCloud, 0, 99, EntryKind::File, false, 99},
+        {L"always kept", kArchive | kReparse | FILE_ATTRIBUTE_PINNED, kCloud, 0, 5, EntryKind::File,
+         false, 5},
+        {L"cloud folder", kFolder | kReparse | FILE_ATTRIBUTE_RECALL_ON_OPEN, kCloud, 0, 0,
+         EntryKind::Folder, false, -1},
+        {L"pinned cloud folder", kFolder | kReparse | FILE_ATTRIBUTE_PINNED, kCloud, 0, 0,
+         EntryKind::Folder, false, -1},
+        {L"sync root", kFolder | kReparse, IO_REPARSE_TAG_CLOUD, 0, 0, EntryKind::Folder, false,
+         -1},
+        {L"deduplicated", kArchive | kReparse | FILE_ATTRIBUTE_SPARSE_FILE, IO_REPARSE_TAG_DEDUP, 2,
+         0, EntryKind::File, false, 8589934592},
+        {L"compact", kArchive | kReparse, IO_REPARSE_TAG_WOF, 0, 10, EntryKind::File, false, 10},
+        {L"desktop.ini", kArchive | kHidden | kSystem, 0, 0, 282, EntryKind::File, true, 282},
+        {L"desktop.ini in OneDrive", kOnlineOnly | kHidden | kSystem, kCloud, 0, 282,
+         EntryKind::File, true, 282},
+        {L"$RECYCLE.BIN", kFolder | kHidden | kSystem, 0, 0, 0, EntryKind::Folder, true, -1},
+        {L".hidden", kArchive | kHidden, 0, 0, 1, EntryKind::File, false, 1},
+        {L"system only", kArchive | kSystem, 0, 0, 1, EntryKind::File, false, 1},
+        {L"device", FILE_ATTRIBUTE_DEVICE, 0, 0, 0, EntryKind::Other, false, -1},
+        {L"WSL socket", kArchive | kReparse, IO_REPARSE_TAG_AF_UNIX, 0, 0, EntryKind::Other, false,
+         -1},
+        {L"WSL FIFO", kArchive | kReparse, IO_REPARSE_TAG_LX_FIFO, 0, 0, EntryKind::Other, false,
+         -1},
+        // What Wine 8 reports for a Unix link to a folder: a reparse point with the reserved tag 0.
+        {L"Wine link", kFolder | kReparse, 0, 0, 0, EntryKind::Link, false, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
+        const FolderEntry entry =
+            EntryFromFindData(Found(row.name, row.attributes, row.tag, row.sizeHigh, row.sizeLow));
+        EXPECT_EQ(entry.name, std::u16string(row.name, row.name + wcslen(row.name)));
+        EXPECT_EQ(entry.kind, row.kind);
+        EXPECT_EQ(entry.hiddenSystem, row.hiddenSystem);
+        EXPECT_EQ(entry.size, row.size);
+    }
+}
+
+FILE_ID_INFO IdInfo(std::uint64_t volume, std::vector<BYTE> id) {
+    FILE_ID_INFO info{};
+    info.VolumeSerialNumber = volume;
+    std::copy(id.begin(), id.end(), info.FileId.Identifier);
+    return info;
+}
+
+TEST(IdentityFromIdInfo, AllOfTheVolumeAndAll128BitsOfTheNumberCount) {
+    const std::vector<BYTE> id = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const auto changed = [&](std::size_t at) {
+        std::vector<BYTE> other = id;
+        other[at] ^= 0x80;
+        return other;
+    };
+    struct Row {
+        const char* what;
+        FILE_ID_INFO other;
+        bool same;
+    };
+    const std::vector<Row> rows = {
+        {"the same file", IdInfo(0x1122334455667788, id), true},
+        {"the lowest bit of the number", IdInfo(0x1122334455667788, changed(0)), false},
+        // ReFS: the low 64 bits alone are not unique.
+        {"the upper half of the number", IdInfo(0x1122334455667788, changed(8)), false},
+        {"the highest bit of the number", IdInfo(0x1122334455667788, changed(15)), false},
+        {"the upper half of the volume", IdInfo(0x0022334455667788, id), false},
+    };
+    const std::optional<FileIdentity> mine = IdentityFromIdInfo(IdInfo(0x1122334455667788, id));
+    ASSERT_TRUE(mine.has_value());
+    for (const Row& row : rows) {
+        const std::optional<FileIdentity> other = IdentityFromIdInfo(row.other);
+        ASSERT_TRUE(other.has_value()) << row.what;
+        EXPECT_EQ(*mine == *other, row.same) << row.what;
+    }
+    // A file system without 128-bit numbers answers zeros, which must be ignored.
+    EXPECT_FALSE(IdentityFromIdInfo(IdInfo(0x1122334455667788, {})).has_value());
+}
+
+TEST(IdentityFromIdInfo, NtfsNumbersWidenedAgreeWithTheNarrowForm) {
+    // NTFS gives its 64-bit file reference number, little-endian, in the low half.
+    const std::uint64_t number = 0x0005000000012345;
+    std::vector<BYTE> id(16);
+    std::memcpy(id.data(), &number, sizeof number);
+    BY_HANDLE_FILE_INFORMATION narrow{};
+    narrow.dwVolumeSerialNumber = 0x5a000000;
+    narrow.nFileIndexHigh = static_cast<DWORD>(number >> 32);
+    narrow.nFileIndexLow = static_cast<DWORD>(number);
+    EXPECT_EQ(IdentityFromIdInfo(IdInfo(0x5a000000, id)), IdentityFromHandleInfo(narrow));
+    narrow.nFileIndexHigh ^= 1;
+    EXPECT_NE(IdentityFromIdInfo(IdInfo(0x5a000000, id)), IdentityFromHandleInfo(narrow));
+}
+
+TEST(ListFolderWin32, HiddenSystemFilesAndFoldersAreMarkedAndFilesSized) {
+    test::TempDir dir;
+    dir.Write("desktop.ini", {1, 2, 3, 4, 5});
+    dir.Write("hidden.txt", {1});
+    dir.Write("system.txt", {1, 2});
+    dir.Write("plain.txt", {});
+    std::filesystem::create_directory(dir.Path("System Volume Information"));
+    const auto set = [&](const char* name, DWORD attributes) {
+        ASSERT_TRUE(SetFileAttributesW(dir.Path(name).wstring().c_str(), attributes)) << name;
+    };
+    set("desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    set("hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    set("system.txt", FILE_ATTRIBUTE_SYSTEM);
+    set("System Volume Information", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+    std::optional<std::vector<FolderEntry>> entries =
+        RealFileSystem().ListFolder(dir.Path("").u16string());
+    ASSERT_TRUE(entries.has_value());
+    std::sort(entries->begin(), entries->end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    const std::vector<FolderEntry> expected = {
+        {u"System Volume Information", EntryKind::Folder, true, -1},
+        {u"desktop.ini", EntryKind::File, true, 5},
+        {u"hidden.txt", EntryKind::File, false, 1},
+        {u"plain.txt", EntryKind::File, false, 0},
+        {u"system.txt", EntryKind::File, false, 2},
+    };
+    EXPECT_EQ(*entries, expected);
+}
+
+}  // namespace
+}  // namespace vexmora
