@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ class FaultyFileSystem final : public FileSystem {
     std::function<void(std::u16string_view to)> beforeReplace;
     // Folder listings report symbolic links as plain folders, as Wine does for a Unix link.
     bool linksLookLikeFolders = false;
+    // Entries of these names are listed as hidden system files (desktop.ini, Thumbs.db), which
+    // POSIX has no notion of.
+    std::set<std::u16string> hiddenSystemNames;
     // Called inside every write before its data goes down, on the thread that writes.
     std::function<void()> duringWrite;
     // Called inside every flush before it reaches the disk, on the thread that flushes: a disk
@@ -174,12 +178,14 @@ class FaultyFileSystem final : public FileSystem {
     bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
     std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) override {
         auto entries = RealFileSystem().ListFolder(folder);
-        if (entries && linksLookLikeFolders) {
-            for (FolderEntry& entry : *entries) {
-                if (entry.kind == EntryKind::Link) {
-                    entry.kind = EntryKind::Folder;
-                }
+        if (!entries) {
+            return entries;
+        }
+        for (FolderEntry& entry : *entries) {
+            if (linksLookLikeFolders && entry.kind == EntryKind::Link) {
+                entry.kind = EntryKind::Folder;
             }
+            entry.hiddenSystem = entry.hiddenSystem || hiddenSystemNames.contains(entry.name);
         }
         return entries;
     }

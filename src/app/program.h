@@ -1,10 +1,12 @@
 // The process entry, shared by both modes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
-
 #include <vector>
+
+#include "crypto/direction.h"
 #include "toolkit/toolkit.h"
 
 namespace vexmora {
@@ -26,11 +28,14 @@ int RunCommandLineJob(Toolkit& toolkit, std::u16string_view password, int direct
                       std::u16string_view inputPath, std::u16string_view outputPath,
                       bool fromWindow = false);
 
-// Paths given on the command line, each an existing file or folder: they join the paths of other
-// processes started at nearly the same time (see JoinPathGathering), and the first process shows
-// one password prompt for all of them, then starts their jobs. Returns kExitSuccess once the last
-// job has started (or the paths were handed over), kExitJobFailed after a cancel.
-int RunPromptMode(Toolkit& toolkit, std::vector<std::u16string> paths);
+// Paths given on the command line by Explorer (its verbs, Send To, a double-click): they join the
+// paths of other processes of the same selection (see JoinPathGathering), and the first process
+// shows one password prompt for all of them, then runs their files as one batch. `chosen` is the
+// direction a verb named; without one the files' names decide (see SelectFiles). Paths that are
+// gone by now are left out. Returns kExitSuccess when every file went through (or the paths were
+// handed over), kExitJobFailed after a cancel, a failed file, or a selection with nothing to do.
+int RunPromptMode(Toolkit& toolkit, std::vector<std::u16string> paths,
+                  std::optional<Direction> chosen = std::nullopt);
 
 // The main window and its event loop, until the window is closed. Returns kExitSuccess.
 int RunWindowMode(Toolkit& toolkit);

@@ -96,7 +96,7 @@ class Pipeline {
             bool asked = false;
             for (;;) {
                 if (failed_) {
-                    return End(lock, PipelineEnd::Failed);
+                    return End(lock, cause_);
                 }
                 const bool ready = read_ > n;
                 if (ReaderWaitsForChunk() && (!asked || !ready)) {
@@ -125,8 +125,8 @@ class Pipeline {
                 stream_, std::span(slot.input).first(slot.size), slot.output, n + 1 == pieces_);
             lock.lock();
             if (count < 0) {
-                failed_ = true;
-                return End(lock, PipelineEnd::Failed);
+                Fail(PipelineEnd::Undecipherable);
+                return End(lock, cause_);
             }
             slot.count = static_cast<std::size_t>(count);
             ++ciphered_;
@@ -141,7 +141,7 @@ class Pipeline {
                 return End(lock, PipelineEnd::Cancelled);
             }
         }
-        return End(lock, failed_ ? PipelineEnd::Failed : PipelineEnd::Done);
+        return End(lock, failed_ ? cause_ : PipelineEnd::Done);
     }
 
     // The first chunk is allowed by the caller's first callback, before any thread starts.
@@ -226,7 +226,9 @@ class Pipeline {
             const std::size_t size = map_.SizeOf(n);
             const bool ok = input_.ReadExactly(std::span(slot.input).first(size));
             std::lock_guard lock(monitor_);
-            failed_ = failed_ || !ok;
+            if (!ok) {
+                Fail(PipelineEnd::ReadFailed);
+            }
             slot.size = size;
             read_ += ok ? 1 : 0;
             monitor_.NotifyAll();
@@ -250,12 +252,22 @@ class Pipeline {
             const bool ok =
                 slot.count == 0 || output_.WriteAll(std::span(slot.output).first(slot.count));
             std::lock_guard lock(monitor_);
-            failed_ = failed_ || !ok;
+            if (!ok) {
+                Fail(PipelineEnd::WriteFailed);
+            }
             written_ += ok ? 1 : 0;
             monitor_.NotifyAll();
             if (!ok) {
                 return;
             }
+        }
+    }
+
+    // The first failure names the end. monitor_ held.
+    void Fail(PipelineEnd cause) {
+        if (!failed_) {
+            failed_ = true;
+            cause_ = cause;
         }
     }
 
@@ -279,6 +291,7 @@ class Pipeline {
     std::int64_t written_ = 0;
     std::int64_t chunksAllowed_ = 0;
     bool failed_ = false;
+    PipelineEnd cause_ = PipelineEnd::Failed;  // of the first failure
     bool stop_ = false;
     int threads_ = 0;  // started; only the calling thread changes it, before it waits
     int exited_ = 0;

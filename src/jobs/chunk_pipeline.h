@@ -27,7 +27,14 @@ inline constexpr std::size_t PiecesInFlight = 4;
 // window pumped from there answers a click within a fifth of a second.
 inline constexpr std::chrono::milliseconds WaitingCallInterval{50};
 
-enum class PipelineEnd { Done, Cancelled, Failed };
+enum class PipelineEnd {
+    Done,
+    Cancelled,
+    Failed,          // memory or a thread could not be had
+    ReadFailed,      // a read failed, or the input ended early
+    WriteFailed,     // a write failed
+    Undecipherable,  // the stream refused the data: bad padding or a torn container
+};
 
 // Moves `total` bytes of input, from where it stands, through stream into output. The input is
 // taken in chunks of chunkSize bytes (>= 1), each cut into pieces of at most pieceSize bytes (>=
@@ -48,9 +55,9 @@ enum class PipelineEnd { Done, Cancelled, Failed };
 // used only by the reading thread and output only by the writing one, and both threads have ended
 // when this returns. Memory: PiecesInFlight pieces of input and as many of output, allocated here.
 //
-// Failed: a read failed or the input ended early, the stream returned -1 (bad padding, a torn
-// container), a write failed, or memory or a thread could not be had. Nothing is closed, removed
-// or reported here: that is the caller's.
+// Anything but Done and Cancelled is a failure, named by its first cause (see PipelineEnd): when
+// a read fails after the stream refused a piece, the stream's refusal is the cause. Nothing is
+// closed, removed or reported here: that is the caller's.
 PipelineEnd RunChunkPipeline(File& input, File& output, CipherStream& stream, std::int64_t total,
                              std::int64_t chunkSize,
                              const std::function<bool(std::int64_t done)>& beforeChunk,

@@ -20,6 +20,32 @@ bool DestinationIsSafe(FileSystem& fileSystem, File& input, std::u16string_view 
            input.IsSameFileAs(outputPath) == 0;
 }
 
+// Why a destination takes no file: its folder is missing, or it (or its folder) takes none now.
+JobFailure DestinationFailure(FileSystem& fileSystem, std::u16string_view outputPath) {
+    const std::size_t separator = outputPath.find_last_of(u"\\/");
+    if (separator != std::u16string_view::npos && separator > 0) {
+        const std::u16string_view folder = outputPath.substr(0, separator);
+        // "C:" alone names the current folder of the drive, not its root.
+        if (folder.back() != u':' && fileSystem.KindOf(folder) == PathKind::Missing) {
+            return JobFailure::FolderMissing;
+        }
+    }
+    return JobFailure::DestinationBusy;
+}
+
+JobFailure PipelineFailure(PipelineEnd end) {
+    switch (end) {
+        case PipelineEnd::ReadFailed:
+            return JobFailure::InputUnreadable;
+        case PipelineEnd::Undecipherable:
+            return JobFailure::WrongPasswordOrDamaged;
+        case PipelineEnd::Failed:
+            return JobFailure::OutOfMemory;
+        default:
+            return JobFailure::Other;
+    }
+}
+
 // After the last chunk: the input must end where it ended when the job began. A file that grew
 // or shrank meanwhile (someone still writing it) would give an output of neither version.
 bool InputEndsAt(File& input, std::int64_t total) {
@@ -62,17 +88,23 @@ class Job {
         auto stream = params ? CreateCipherStream(key, direction, *params)
                              : CreateCipherStream(key, direction);
         if (stream == nullptr) {
-            return Fail();
+            return Fail(JobFailure::Other);
         }
         std::unique_ptr<File> input = fileSystem_.OpenForReading(inputPath);
-        if (input == nullptr || !DestinationIsSafe(fileSystem_, *input, inputPath, outputPath)) {
-            return Fail();
+        if (input == nullptr) {
+            return Fail(JobFailure::InputUnreadable);
+        }
+        if (!DestinationIsSafe(fileSystem_, *input, inputPath, outputPath)) {
+            return Fail(DestinationFailure(fileSystem_, outputPath));
         }
         output_.emplace(fileSystem_, outputPath);
         output_->SetZoneMark(fileSystem_.ReadZoneMark(inputPath));
         const std::int64_t total = input->Size();
-        if (!output_->Create() || total < 0) {
-            return Fail();
+        if (total < 0) {
+            return Fail(JobFailure::InputUnreadable);
+        }
+        if (!output_->Create()) {
+            return Fail(DestinationFailure(fileSystem_, outputPath));
         }
         const PipelineEnd end = RunChunkPipeline(
             *input, output_->file(), *stream, total, chunkSize,
@@ -81,15 +113,18 @@ class Job {
         if (end == PipelineEnd::Cancelled) {
             return Cancel(*input, stream);
         }
-        if (end == PipelineEnd::Failed) {
-            return Fail();
+        if (end != PipelineEnd::Done) {
+            return Fail(PipelineFailure(end));
         }
 
         // The checks and the flush may take seconds (about one per GiB on a disk, far more on a
         // USB stick): the user may still change their mind, and the window must answer meanwhile.
         const auto look = [&] { AskedToCancel(total); };
-        if (!RunBeside([&] { return InputEndsAt(*input, total) && output_->Finish(); }, look)) {
-            return Fail();
+        if (!RunBeside([&] { return InputEndsAt(*input, total); }, look)) {
+            return Fail(JobFailure::InputUnreadable);
+        }
+        if (!RunBeside([&] { return output_->Finish(); }, look)) {
+            return Fail(JobFailure::Other);
         }
         // One look after the flush, so that a click made during it is seen before the move.
         if (AskedToCancel(total)) {
@@ -100,13 +135,14 @@ class Job {
         const bool placed = RunBeside([&] { return output_->Place(); }, look);
         keptOldFile_ = output_->keptOldFile();
         if (!placed) {
-            return Fail();
+            return Fail(JobFailure::DestinationBusy);
         }
         Report(total, total);
         return 1;
     }
 
-    int Fail() {
+    int Fail(JobFailure failure) {
+        failure_ = failure;
         if (output_) {
             output_->Discard();  // whatever went wrong, no partial output stays behind
         }
@@ -115,6 +151,7 @@ class Job {
     }
 
     const std::u16string& keptOldFile() const { return keptOldFile_; }
+    JobFailure failure() const { return failure_; }
 
   private:
     // Lets the caller answer while the job waits. True once it has asked to cancel.
@@ -143,6 +180,7 @@ class Job {
     FileSystem& fileSystem_;
     std::optional<OutputFile> output_;
     std::u16string keptOldFile_;
+    JobFailure failure_ = JobFailure::None;
     bool cancelled_ = false;
 };
 
@@ -161,9 +199,9 @@ FileJobOutcome RunFileJobWithOutcome(std::span<const std::uint8_t> key, int dire
                          chunkSize < 1 ? DefaultChunkSize : chunkSize, params);
     } catch (const std::bad_alloc&) {
         // A chunk size larger than memory allows.
-        result = job.Fail();
+        result = job.Fail(JobFailure::OutOfMemory);
     }
-    return {result, job.keptOldFile()};
+    return {result, job.keptOldFile(), job.failure()};
 }
 
 int RunFileJob(std::span<const std::uint8_t> key, int direction, std::u16string_view inputPath,

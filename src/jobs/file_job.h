@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "crypto/cipher_stream.h"
+#include "jobs/job_failure.h"
 #include "platform/file_system.h"
 
 namespace vexmora {
@@ -58,6 +59,8 @@ struct FileJobOutcome {
     // because the Recycle Bin did not surely take it (PutInPlace); the user should learn of it.
     // Empty when nothing stays.
     std::u16string keptOldFile;
+    // Why the job failed; None after success or a cancel.
+    JobFailure failure = JobFailure::None;
 };
 
 // RunFileJob, telling also where a replaced file was kept.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexmora {
@@ -16,9 +17,12 @@ namespace vexmora {
 class PathInbox {
   public:
     // Decides a hand-in as it arrives: true takes the paths (their process ends), false refuses
-    // them (their process goes on alone). Called while the toolkit waits for events (WaitEvent),
-    // on the same thread; the sender waits for the answer, so a receiver should be quick.
-    using Receiver = std::function<bool(std::vector<std::u16string> paths)>;
+    // them (their process goes on alone). `kind` is what the sender was asked to do (a verb's
+    // direction, say), as it gave it. Called while the toolkit waits for events (WaitEvent), on
+    // the same thread; the sender waits for the answer, so a receiver must be quick: it may queue
+    // the paths, never walk them.
+    using Receiver =
+        std::function<bool(std::u16string_view kind, std::vector<std::u16string> paths)>;
 
     virtual ~PathInbox() = default;
     // Hand-ins go to `receiver` from now on; with none (the start), every hand-in is refused.
@@ -35,9 +39,10 @@ struct PathGathering {
     std::unique_ptr<PathInbox> inbox;
 };
 
-// Hands `paths` to the first process of the session's gathering, or becomes that first process.
-// Never drops a path: when the first refuses the paths or cannot be reached, the result is
-// neither handed over nor an inbox.
-PathGathering JoinPathGathering(std::span<const std::u16string> paths);
+// Hands `paths` (with their `kind`) to the first process of the session's gathering, or becomes
+// that first process. Never drops a path: when the first refuses the paths or cannot be reached,
+// the result is neither handed over nor an inbox. A sender lets the first process take the
+// foreground, so that the prompt it widens or opens comes to the front.
+PathGathering JoinPathGathering(std::u16string_view kind, std::span<const std::u16string> paths);
 
 }  // namespace vexmora

@@ -127,9 +127,23 @@ void ScriptedToolkit::SetProgressPosition(Identity bar, std::int32_t position) {
     calls_.push_back({"position", position});
 }
 
+int ScriptedToolkit::ShowMessageBoxWithCheck(std::u16string_view caption, std::u16string_view text,
+                                             unsigned type, std::u16string_view checkText,
+                                             bool& checked) {
+    checked = false;
+    if (!checks_.empty()) {
+        checked = checks_.front();
+        checks_.pop_front();
+    }
+    return Answer({std::u16string(caption), std::u16string(text), type, std::u16string(checkText)});
+}
+
 int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                                     unsigned type) {
-    MessageBox box{std::u16string(caption), std::u16string(text), type};
+    return Answer({std::u16string(caption), std::u16string(text), type, {}});
+}
+
+int ScriptedToolkit::Answer(MessageBox box) {
     if (answerBox) {
         if (const std::optional<int> answer = answerBox(box)) {
             scriptedBoxes_.push_back(std::move(box));
@@ -139,7 +153,8 @@ int ScriptedToolkit::ShowMessageBox(std::u16string_view caption, std::u16string_
     messageBoxes_.push_back(std::move(box));
     calls_.push_back({"message", static_cast<std::int64_t>(messageBoxes_.size())});
     if (answers_.empty()) {
-        return MessageBoxButtons(type) == kMessageBoxYesNo ? kAnswerNo : kAnswerOk;
+        return MessageBoxButtons(messageBoxes_.back().type) == kMessageBoxYesNo ? kAnswerNo
+                                                                                : kAnswerOk;
     }
     int answer = answers_.front();
     answers_.pop_front();

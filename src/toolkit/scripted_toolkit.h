@@ -46,6 +46,7 @@ class ScriptedToolkit final : public Toolkit {
         std::u16string caption;
         std::u16string text;
         unsigned type = 0;
+        std::u16string checkText;  // the check box's label; empty for a box without one
     };
     // Something that reached the toolkit, in order, for tests of sequences.
     struct Call {
@@ -65,6 +66,9 @@ class ScriptedToolkit final : public Toolkit {
     // queued) when the window has no such shortcut.
     bool PressShortcut(Identity window, ShortcutKey key);
     void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // Whether the user ticks the check box of the next box that has one (unticked when none is
+    // queued).
+    void QueueCheck(bool checked) { checks_.push_back(checked); }
     // A user who answers some boxes on sight, before any queued answer is taken: the boxes it
     // answers are recorded in scriptedBoxes() instead of messageBoxes(), so that tests of the
     // other boxes count only theirs. Boxes it leaves (std::nullopt) take a queued answer; with
@@ -127,6 +131,9 @@ class ScriptedToolkit final : public Toolkit {
     }
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
+    int ShowMessageBoxWithCheck(std::u16string_view caption, std::u16string_view text,
+                                unsigned type, std::u16string_view checkText,
+                                bool& checked) override;
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
@@ -138,6 +145,7 @@ class ScriptedToolkit final : public Toolkit {
     void ShowBusy(bool busy) override { calls_.push_back({"busy", busy ? 1 : 0}); }
 
   private:
+    int Answer(MessageBox box);
     int logicalPixelsX_;
     bool dpiAware_ = false;
     Identity focus_ = kNoIdentity;
@@ -152,6 +160,7 @@ class ScriptedToolkit final : public Toolkit {
     std::deque<std::u16string> fileChoices_;
     std::vector<FileDialog> fileDialogs_;
     std::vector<MessageBox> messageBoxes_;
+    std::deque<bool> checks_;
     std::vector<MessageBox> scriptedBoxes_;
     std::vector<Call> calls_;
 };

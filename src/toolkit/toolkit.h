@@ -189,6 +189,12 @@ class Toolkit {
     // dismissed. Returns the answer (kAnswerOk, kAnswerYes, ...).
     virtual int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                                unsigned type) = 0;
+    // ShowMessageBox with a check box below the text (unchecked when shown), for an answer that
+    // may stand for the questions that follow. `checked` receives its state when the box closes.
+    // Where the system cannot show such a box, a plain one asks, and `checked` is false.
+    virtual int ShowMessageBoxWithCheck(std::u16string_view caption, std::u16string_view text,
+                                        unsigned type, std::u16string_view checkText,
+                                        bool& checked) = 0;
 };
 
 // Shows the wait cursor for as long as it lives.

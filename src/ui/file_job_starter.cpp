@@ -30,7 +30,7 @@ void FileJobStarter::StartWaiting() {
 bool FileJobStarter::Start(Direction direction, std::u16string_view input,
                            std::u16string_view password) {
     const bool encrypt = direction == kEncrypt;
-    const std::u16string output = OutputFor(direction, input);
+    const std::u16string output = OutputFileFor(toolkit_, direction, input);
     // The child replaces without asking (as on the command line): the window asks first, naming
     // the file, since a dropped file's question may come long after its drop.
     if (output.empty() || !MayReplace(toolkit_, output, fileSystem_, true)) {
@@ -51,7 +51,7 @@ bool FileJobStarter::Start(Direction direction, std::u16string_view input,
     return true;
 }
 
-std::u16string FileJobStarter::OutputFor(Direction direction, std::u16string_view input) {
+std::u16string OutputFileFor(Toolkit& toolkit, Direction direction, std::u16string_view input) {
     if (direction == kEncrypt) {
         return std::u16string(input) + u".vx";
     }
@@ -67,7 +67,7 @@ std::u16string FileJobStarter::OutputFor(Direction direction, std::u16string_vie
         folder.pop_back();  // "C:\docs", as the dialogs take a folder; "C:\" stays whole
     }
     args.initialFolder = std::move(folder);
-    return toolkit_.ShowFileDialog(args);
+    return toolkit.ShowFileDialog(args);
 }
 
 }  // namespace vexmora

@@ -26,6 +26,11 @@ using ProcessStarter = std::function<std::unique_ptr<ChildProcess>(
 // StartProcess with its secret: how the program starts its file-job children.
 ProcessStarter SystemProcessStarter();
 
+// The output of a file job on input: input + ".vx" when encrypting, a container's name without
+// ".vx" when decrypting (see IsContainerName); for any other name the save dialog asks, opened in
+// the input's folder. Empty when the user chose none.
+std::u16string OutputFileFor(Toolkit& toolkit, Direction direction, std::u16string_view input);
+
 class FileJobStarter {
   public:
     FileJobStarter(Toolkit& toolkit, ProcessStarter startProcess, std::u16string programPath,
@@ -48,9 +53,6 @@ class FileJobStarter {
     FileSystem& fileSystem() const { return fileSystem_; }
 
   private:
-    // The output of a file job on input; empty when the user chose none.
-    std::u16string OutputFor(Direction direction, std::u16string_view input);
-
     Toolkit& toolkit_;
     ProcessStarter startProcess_;
     std::u16string programPath_;

@@ -38,19 +38,22 @@ ProgressWindow::~ProgressWindow() {
     toolkit_.CloseWindow(window_);
 }
 
-int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
+bool ProgressWindow::PumpForCancel() {
     for (int event = toolkit_.PollEvent(); event != 0; event = toolkit_.PollEvent()) {
         if (event == CloseWindowEvent ||
             (event == ControlEvent && toolkit_.EventControl() == cancelButton_)) {
             cancelAsked_ = true;
-            return 1;
+            return true;  // later events wait for the next look
         }
     }
-    if (done == StillWorking) {
-        // The job waits for the disk: only answering matters. A cancel already asked for stays
-        // asked for, whatever clicks come meanwhile.
-        return cancelAsked_ ? 1 : 0;
-    }
+    return false;
+}
+
+bool ProgressWindow::CancelAsked() {
+    return PumpForCancel() || cancelAsked_;
+}
+
+void ProgressWindow::ShowProgress(std::int64_t done, std::int64_t total) {
     if (done == 0) {
         shift_ = 0;
         while ((total >> shift_) > std::numeric_limits<std::int32_t>::max()) {
@@ -67,10 +70,43 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
         toolkit_.SetTaskbarProgress(window_, TaskbarState::Normal,
                                     std::min(static_cast<std::uint64_t>(done), total_), total_);
     }
+}
+
+void ProgressWindow::ShowFailed() {
+    toolkit_.SetTaskbarProgress(window_, TaskbarState::Error, 0, 0);
+}
+
+void ProgressWindow::ShowFile(std::u16string_view name, std::size_t number, std::size_t count) {
+    if (fileName_ == kNoIdentity) {
+        toolkit_.ShowControl(waitText_, false);
+        fileName_ = toolkit_.CreateControl(
+            window_, {ControlKind::CentredLabel, ScaledRect(10, 8, 280, 18), {}});
+        fileNumber_ = toolkit_.CreateControl(
+            window_, {ControlKind::CentredLabel, ScaledRect(10, 27, 280, 18), {}});
+    }
+    toolkit_.SetControlText(fileName_, name);
+    const auto digits = [](std::size_t n) {
+        const std::string text = std::to_string(n);
+        return std::u16string(text.begin(), text.end());
+    };
+    toolkit_.SetControlText(fileNumber_, std::u16string(texts::kBatchFile) + digits(number) +
+                                             std::u16string(texts::kBatchOf) + digits(count));
+}
+
+int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
+    if (PumpForCancel()) {
+        return 1;  // answered before the bar moves
+    }
+    if (done == StillWorking) {
+        // The job waits for the disk: only answering matters. A cancel already asked for stays
+        // asked for, whatever clicks come meanwhile.
+        return cancelAsked_ ? 1 : 0;
+    }
+    ShowProgress(done, total);
     if (done == -1 && total == -1) {
         // The job failed: this is the only place its failure is shown, on the taskbar too (also
         // while the box waits behind other windows).
-        toolkit_.SetTaskbarProgress(window_, TaskbarState::Error, 0, 0);
+        ShowFailed();
         toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
     }
     if (cancelAsked_ && done == total && total > 0) {

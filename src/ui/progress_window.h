@@ -5,8 +5,10 @@
 // cleared when the window closes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "toolkit/toolkit.h"
 
@@ -27,16 +29,32 @@ class ProgressWindow {
     // output was put in place) shows texts::kCancelTooLate under texts::kInfoCaption.
     int Callback(std::int64_t done, std::int64_t total);
 
+    // The parts of Callback, for a batch that reports its files its own way.
+    // Pumps the pending events; true once "Cancel" was clicked or the window asked to close.
+    bool CancelAsked();
+    // Moves the bar and the taskbar button to done of total; (0, total) sets a new total.
+    void ShowProgress(std::int64_t done, std::int64_t total);
+    // The taskbar button in the error state.
+    void ShowFailed();
+    // A batch: the name of the file in work and "file 12 of 300" take the place of
+    // "Please wait ...".
+    void ShowFile(std::u16string_view name, std::size_t number, std::size_t count);
+
     Identity window() const { return window_; }
     Identity bar() const { return bar_; }
     Identity cancelButton() const { return cancelButton_; }
 
   private:
+    // Pumps the pending events up to a cancel; true when one was among them.
+    bool PumpForCancel();
+
     Toolkit& toolkit_;
     Identity window_ = kNoIdentity;
     Identity bar_ = kNoIdentity;
     Identity cancelButton_ = kNoIdentity;
     Identity waitText_ = kNoIdentity;
+    Identity fileName_ = kNoIdentity;  // a batch only, as fileNumber_
+    Identity fileNumber_ = kNoIdentity;
     // The bar holds 32-bit values; totals beyond that are shifted right by this many bits.
     int shift_ = 0;
     std::uint64_t total_ = 0;  // of the job, for the taskbar, which takes 64-bit values

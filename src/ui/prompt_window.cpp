@@ -1,5 +1,8 @@
 #include "ui/prompt_window.h"
 
+#include <chrono>
+#include <future>
+
 #include "crypto/wipe.h"
 #include "ui/dialog_grid.h"
 #include "ui/dpi.h"
@@ -18,17 +21,12 @@ void WipeText(std::u16string& text) {
 
 }  // namespace
 
-PromptWindow::PromptWindow(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter,
-                           RandomFill random)
-    : toolkit_(toolkit),
-      selection_(std::move(selection)),
-      starter_(starter),
-      random_(std::move(random)) {}
+PromptWindow::PromptWindow(Toolkit& toolkit, FileSelection selection, RandomFill random)
+    : toolkit_(toolkit), selection_(std::move(selection)), random_(std::move(random)) {}
 
 std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection selection,
-                                               FileJobStarter& starter, RandomFill random) {
-    auto prompt =
-        std::make_unique<PromptWindow>(toolkit, std::move(selection), starter, std::move(random));
+                                               RandomFill random) {
+    auto prompt = std::make_unique<PromptWindow>(toolkit, std::move(selection), std::move(random));
     PromptControls& c = prompt->controls_;
     const bool repeat = prompt->selection_.direction == kEncrypt;
     const int rows = repeat ? 2 : 1;
@@ -83,7 +81,7 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
 
 bool PromptWindow::Acceptable() {
     std::u16string password = toolkit_.ControlText(controls_.passwordField);
-    bool acceptable = !password.empty();
+    bool acceptable = !password.empty() && !held_;
     if (acceptable && controls_.repeatField != kNoIdentity) {
         std::u16string repeated = toolkit_.ControlText(controls_.repeatField);
         acceptable = password == repeated;
@@ -93,31 +91,9 @@ bool PromptWindow::Acceptable() {
     return acceptable;
 }
 
-void PromptWindow::Accept() {
-    const SecretText password(toolkit_.ControlText(controls_.passwordField));
-    for (const std::u16string& file : selection_.files) {
-        starter_.Wait({selection_.direction, file, password});
-    }
-    state_ = PromptState::Accepted;
-}
-
-bool PromptWindow::Widen(std::vector<std::u16string> paths) {
-    if (state_ != PromptState::Open) {
-        return false;
-    }
-    FileSystem& disk = starter_.fileSystem();
-    const std::optional<FileSelection> alone = SelectFiles(disk, paths);
-    if (!alone || alone->direction != selection_.direction) {
-        return false;
-    }
-    paths.insert(paths.begin(), selection_.paths.begin(), selection_.paths.end());
-    std::optional<FileSelection> wider = SelectFiles(disk, paths);
-    if (!wider || wider->direction != selection_.direction) {
-        return false;
-    }
-    selection_ = std::move(*wider);
+void PromptWindow::Widen(FileSelection selection) {
+    selection_ = std::move(selection);
     toolkit_.SetControlText(controls_.caption, selection_.caption);
-    return true;
 }
 
 PromptState PromptWindow::Handle(int event) {
@@ -148,7 +124,8 @@ void PromptWindow::HandleControl(Identity control) {
             (!encrypts ||
              MayEncryptWith(toolkit_,
                             SecretText(toolkit_.ControlText(controls_.passwordField)).view()))) {
-            Accept();
+            password_ = SecretText(toolkit_.ControlText(controls_.passwordField));
+            state_ = PromptState::Accepted;
         }
     } else if (encrypts &&
                passphrase_.Handle(toolkit_, control, random_) == PassphraseRow::Click::Generated) {
@@ -161,30 +138,119 @@ void PromptWindow::HandleControl(Identity control) {
     }
 }
 
-bool RunPrompt(Toolkit& toolkit, FileSelection selection, FileJobStarter& starter, PathInbox* inbox,
-               RandomFill random) {
-    std::unique_ptr<PromptWindow> prompt =
-        OpenPromptWindow(toolkit, std::move(selection), starter, std::move(random));
-    if (inbox != nullptr) {
-        inbox->Receive(
-            [&](std::vector<std::u16string> paths) { return prompt->Widen(std::move(paths)); });
-    }
-    PromptState state = PromptState::Open;
-    while (state == PromptState::Open) {
-        state = prompt->Handle(toolkit.WaitEvent(100));
-    }
-    if (inbox != nullptr) {
-        inbox->Close();
-    }
-    if (state != PromptState::Accepted) {
+bool HandInWindow::Take(std::uint32_t now) {
+    if (!Open(now)) {
+        closed_ = true;
         return false;
     }
-    for (;;) {
-        starter.StartWaiting();
-        if (starter.jobs().Waiting() == 0) {
-            return true;
+    last_ = now;
+    return true;
+}
+
+std::u16string HandInKind(std::optional<Direction> chosen) {
+    return !chosen ? u"" : *chosen == kEncrypt ? u"encrypt" : u"decrypt";
+}
+
+namespace {
+
+// What the user does in the prompt (keys, and clicks on its controls) ends the gathering.
+bool IsUsersAction(int event) {
+    constexpr int kFirstKeyMessage = 0x100;  // WM_KEYDOWN
+    constexpr int kLastKeyMessage = 0x109;   // WM_UNICHAR
+    return event == ControlEvent || (event >= kFirstKeyMessage && event <= kLastKeyMessage);
+}
+
+}  // namespace
+
+std::optional<PromptAnswer> RunPrompt(Toolkit& toolkit, FileSystem& disk,
+                                      std::vector<std::u16string> paths,
+                                      std::optional<Direction> chosen, PathInbox* inbox,
+                                      const std::function<std::uint32_t()>& now,
+                                      RandomFill random) {
+    HandInWindow window(now());
+    std::vector<std::u16string> pending = std::move(paths);
+    const std::u16string kind = HandInKind(chosen);
+    const auto closeGathering = [&] {
+        window.Close();
+        if (inbox != nullptr) {
+            inbox->Close();
+            inbox = nullptr;
         }
-        toolkit.WaitEvent(100);
+    };
+    if (inbox != nullptr) {
+        // Answered at once: the sender waits, and walking is for later.
+        inbox->Receive([&](std::u16string_view theirs, std::vector<std::u16string> more) {
+            if (theirs != kind || !window.Take(now())) {
+                return false;
+            }
+            pending.insert(pending.end(), std::make_move_iterator(more.begin()),
+                           std::make_move_iterator(more.end()));
+            return true;
+        });
+    }
+    FoundFiles found;
+    std::future<FoundFiles> walk;
+    bool changed = false;
+    std::unique_ptr<PromptWindow> prompt;
+    for (;;) {
+        if (walk.valid() &&
+            walk.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready) {
+            Merge(found, walk.get());
+            changed = true;
+        }
+        if (!walk.valid() && !pending.empty()) {
+            walk = std::async(std::launch::async, [&disk, walked = std::move(pending)] {
+                return WalkPaths(disk, walked);
+            });
+            pending.clear();
+        }
+        if (inbox != nullptr && !window.Open(now())) {
+            closeGathering();
+        }
+        const bool walking = walk.valid();
+        if (changed && !walking && (prompt != nullptr || now() - window.last() >= kQuietMs)) {
+            changed = false;
+            FileSelection selection = Decide(found, chosen);
+            if (prompt == nullptr && selection.files.empty()) {
+                closeGathering();
+                toolkit.ShowMessageBox(texts::kInfoCaption, selection.nothingToDo, kMessageBoxOk);
+                return std::nullopt;
+            }
+            if (prompt == nullptr || prompt->selection().direction != selection.direction) {
+                // A rebuilt prompt keeps what was typed into it.
+                SecretText typed;
+                if (prompt != nullptr) {
+                    typed = SecretText(toolkit.ControlText(prompt->controls().passwordField));
+                    toolkit.CloseWindow(prompt->controls().window);
+                }
+                prompt = OpenPromptWindow(toolkit, std::move(selection), random);
+                if (!typed.view().empty()) {
+                    toolkit.SetControlText(prompt->controls().passwordField, typed.view());
+                }
+            } else {
+                prompt->Widen(std::move(selection));
+            }
+        }
+        if (prompt != nullptr) {
+            prompt->Hold(walking || changed);
+        }
+        const int event = toolkit.WaitEvent(walking || prompt == nullptr ? 20 : 100);
+        if (prompt == nullptr) {
+            continue;
+        }
+        if (IsUsersAction(event)) {
+            closeGathering();
+        }
+        switch (prompt->Handle(event)) {
+            case PromptState::Open:
+                break;
+            case PromptState::Cancelled:
+                closeGathering();
+                return std::nullopt;
+            case PromptState::Accepted:
+                closeGathering();
+                return PromptAnswer{prompt->selection(), prompt->password()};
+        }
     }
 }
 

@@ -25,6 +25,9 @@ inline constexpr std::u16string_view kDecodeFileButton = u"Decode file";
 // The progress window.
 inline constexpr std::u16string_view kPleaseWait = u"Please wait ...";
 inline constexpr std::u16string_view kCancelButton = u"Cancel";
+// Under the name of a batch's file in work: "file 12 of 300".
+inline constexpr std::u16string_view kBatchFile = u"file ";
+inline constexpr std::u16string_view kBatchOf = u" of ";
 
 // The password prompt for paths given on the command line: "Decrypt notes.txt.vx",
 // "Encrypt 3 files", "Encrypt the folder Photos (37 files)".
@@ -35,6 +38,12 @@ inline constexpr std::u16string_view kPromptFile = u"file";
 inline constexpr std::u16string_view kPromptFiles = u"files";
 inline constexpr std::u16string_view kPromptRepeatLabel = u"Repeat:";
 inline constexpr std::u16string_view kOkButton = u"OK";
+// Said under kInfoCaption instead of the prompt when the paths hold nothing to work on: "Nothing
+// to encrypt in Photos", "Nothing to decrypt in 3 selected items".
+inline constexpr std::u16string_view kNothingToEncrypt = u"Nothing to encrypt in ";
+inline constexpr std::u16string_view kNothingToDecrypt = u"Nothing to decrypt in ";
+inline constexpr std::u16string_view kNothingItem = u"selected item";
+inline constexpr std::u16string_view kNothingItems = u"selected items";
 
 // Setting a password to encrypt: the window's repeat dialog, and the prompt when it encrypts.
 inline constexpr std::u16string_view kRepeatCaption = u"Type the password once more.";
@@ -134,6 +143,38 @@ inline constexpr std::u16string_view kCopyFailed =
 inline constexpr std::u16string_view kOverwriteQuestion =
     u"Es existiert schon eine Datei mit diesem Namen. M\u00f6chten sie diese Datei "
     u"\u00fcberschreiben?";
+
+// The check box of the overwrite question in a batch: the answer stands for the later files.
+inline constexpr std::u16string_view kSameForTheRest =
+    u"F\u00fcr alle weiteren Dateien dieser Auswahl ebenso entscheiden";
+
+// Why a file job failed: the line below kEncodeDecodeError, in the order of JobFailure (None
+// first, which says nothing).
+inline constexpr std::u16string_view kFailureReasons[] = {
+    u"",
+    u"Falsches Passwort oder besch\u00e4digte Datei.",
+    u"Die Datei l\u00e4sst sich nicht lesen.",
+    u"Der Zielordner existiert nicht.",
+    u"Die Zieldatei ist gerade in Benutzung oder schreibgesch\u00fctzt.",
+    u"Der Datentr\u00e4ger ist voll.",
+    u"Das Ziellaufwerk kann die Herkunftsangabe aus dem Internet (Mark of the Web) nicht "
+    u"speichern.",
+    u"Nicht genug Arbeitsspeicher.",
+    u"Die Datei konnte nicht verarbeitet werden.",
+};
+
+// The box after a batch with failures, under kErrorCaption: kEncodeDecodeError, then
+// "3 von 300 Dateien sind fehlgeschlagen:", then a line per file ("C:\a.txt: <reason>"), at most
+// kFailuresListed of them, then "und 5 weitere".
+inline constexpr std::u16string_view kBatchFailedOf = u" von ";
+inline constexpr std::u16string_view kBatchFailedEnd = u" Dateien sind fehlgeschlagen:";
+inline constexpr std::u16string_view kBatchMoreStart = u"und ";
+inline constexpr std::u16string_view kBatchMoreEnd = u" weitere";
+// Under kErrorCaption, below kEncodeDecodeError, when a batch stopped because the first files
+// would not decrypt.
+inline constexpr std::u16string_view kPasswordSeemsWrong =
+    u"Das Passwort scheint falsch zu sein: die ersten Dateien lie\u00dfen sich damit nicht "
+    u"entschl\u00fcsseln. Die \u00fcbrigen Dateien wurden nicht ver\u00e4ndert.";
 
 // Shown, under kInfoCaption and followed by the file's path, after a job from the window replaced
 // a file that the Recycle Bin did not take: the old file stays beside the new one.

@@ -116,19 +116,19 @@ TEST_F(ChunkPipelineTest, FailuresOfReadStreamAndWriteEndThePipeline) {
     const Bytes plain = test::TestData(20000);
     dir.Write("plain", plain);
     disk.readBudget = 12000;  // the fifth piece of 3000 bytes
-    EXPECT_EQ(Pipe(kEncrypt, "plain", "out", 10000, 3000), PipelineEnd::Failed);
+    EXPECT_EQ(Pipe(kEncrypt, "plain", "out", 10000, 3000), PipelineEnd::ReadFailed);
     EXPECT_EQ(done, (std::vector<std::int64_t>{0, 10000}));
 
     disk.readBudget = -1;
     disk.writeBudget = 7000;
-    EXPECT_EQ(Pipe(kEncrypt, "plain", "out2", 10000, 3000), PipelineEnd::Failed);
+    EXPECT_EQ(Pipe(kEncrypt, "plain", "out2", 10000, 3000), PipelineEnd::WriteFailed);
 
     // A container whose padding is wrong: the final stream call refuses it.
     disk.writeBudget = -1;
     Bytes container = OneCall(kEncrypt, plain);
     container.back() ^= 0x5a;
     dir.Write("bad", container);
-    EXPECT_EQ(Pipe(kDecrypt, "bad", "out3", 10000, 3000), PipelineEnd::Failed);
+    EXPECT_EQ(Pipe(kDecrypt, "bad", "out3", 10000, 3000), PipelineEnd::Undecipherable);
 }
 
 }  // namespace

@@ -343,9 +343,6 @@ class PromptPasswordTest : public ::testing::Test {
   protected:
     std::unique_ptr<PromptWindow> Open(Direction direction) {
         InitDpiScaling(toolkit);
-        starter = std::make_unique<FileJobStarter>(
-            toolkit, [](auto...) { return std::make_unique<test::FakeChild>(); }, u"C:\\v.exe",
-            RealFileSystem());
         toolkit.answerBox = [this](const ScriptedToolkit::MessageBox& box) -> std::optional<int> {
             EXPECT_EQ(box.caption, texts::kWarningCaption);
             EXPECT_EQ(box.type, kMessageBoxYesNo | kMessageBoxDefaultSecond | kMessageBoxWarning);
@@ -353,7 +350,7 @@ class PromptPasswordTest : public ::testing::Test {
             return weakAnswer;
         };
         const std::u16string file = direction == kEncrypt ? u"C:\\d\\a.txt" : u"C:\\d\\a.vx";
-        return OpenPromptWindow(toolkit, {direction, {file}, u"caption", {file}}, *starter,
+        return OpenPromptWindow(toolkit, {direction, {{file}}, u"caption", {file}},
                                 test::SeededRandom(5));
     }
     PromptState Press(PromptWindow& prompt, Identity control) {
@@ -367,7 +364,6 @@ class PromptPasswordTest : public ::testing::Test {
     }
 
     ScriptedToolkit toolkit{96};
-    std::unique_ptr<FileJobStarter> starter;
     int weakAnswer = kAnswerNo;
     int weakAsked = 0;
 };
@@ -379,10 +375,10 @@ TEST_F(PromptPasswordTest, AWeakPasswordNeedsAYesAndNoKeepsThePromptOpen) {
     EXPECT_EQ(toolkit.controls().at(c.strength.label).text, StrengthLine(kWeak));
     EXPECT_EQ(Press(*prompt, c.okButton), PromptState::Open);
     EXPECT_EQ(weakAsked, 1);
-    EXPECT_EQ(starter->jobs().Waiting(), 0u);
+    EXPECT_EQ(prompt->password().view(), u"");
     weakAnswer = kAnswerYes;
     EXPECT_EQ(Press(*prompt, c.okButton), PromptState::Accepted);
-    EXPECT_EQ(starter->jobs().Waiting(), 1u);
+    EXPECT_EQ(prompt->password().view(), kWeak);
 
     // A strong password is not asked about; decrypting never is.
     for (const Direction direction : {kEncrypt, kDecrypt}) {

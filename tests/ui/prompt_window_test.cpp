@@ -3,6 +3,9 @@
 // which jobs OK starts.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "faulty_file_system.h"
 #include "password_answers.h"
 #include "temp_dir.h"
@@ -19,7 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Photos/ holds plain files, containers, a subfolder, an empty folder and a link back to itself;
-// vaults/ holds only containers.
+// vaults/ holds only containers. Both hold hidden system files, as Windows puts them into users'
+// folders.
 class FileSelectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -28,7 +32,8 @@ class FileSelectionTest : public ::testing::Test {
         }
         for (const char* file :
              {"Photos/a.jpg", "Photos/b.JPG.VX", "Photos/sub/c.png", "Photos/sub/deeper/d.txt.vx",
-              "notes.txt.vx", "one.txt", "vaults/x.vx", "vaults/y/z.Vx"}) {
+              "notes.txt.vx", "one.txt", "vaults/x.vx", "vaults/y/z.Vx", "vaults/desktop.ini",
+              "Photos/Thumbs.db", "Photos/empty/desktop.ini"}) {
             dir.Write(file, test::Bytes("data"));
         }
         std::error_code error;
@@ -46,57 +51,109 @@ TEST_F(FileSelectionTest, PathsBecomeFilesAndACaption) {
     EXPECT_TRUE(linked || fs::exists(dir.Path("Photos"))) << "the loop could not be made";
     struct Row {
         std::vector<std::string> paths;
+        std::optional<Direction> chosen;
         Direction direction;
         std::vector<std::string> files;
         std::u16string caption;
+        std::u16string nothingToDo = {};
     };
+    const std::optional<Direction> byName;
     const std::vector<Row> rows = {
         {{"Photos"},
+         byName,
          kEncrypt,
          {"Photos/a.jpg", "Photos/sub/c.png"},
          u"Encrypt the folder Photos (2 files)"},
-        {{"notes.txt.vx"}, kDecrypt, {"notes.txt.vx"}, u"Decrypt notes.txt.vx"},
-        {{"one.txt"}, kEncrypt, {"one.txt"}, u"Encrypt one.txt"},
+        {{"notes.txt.vx"}, byName, kDecrypt, {"notes.txt.vx"}, u"Decrypt notes.txt.vx"},
+        {{"one.txt"}, byName, kEncrypt, {"one.txt"}, u"Encrypt one.txt"},
         // Containers are left alone while there is anything to encrypt.
         {{"one.txt", "notes.txt.vx", "Photos/a.jpg"},
+         byName,
          kEncrypt,
          {"one.txt", "Photos/a.jpg"},
          u"Encrypt 2 files"},
+        // desktop.ini is no plain file to decide by.
         {{"vaults"},
+         byName,
          kDecrypt,
          {"vaults/x.vx", "vaults/y/z.Vx"},
          u"Decrypt the folder vaults (2 files)"},
         {{"Photos/sub/deeper"},
+         byName,
          kDecrypt,
          {"Photos/sub/deeper/d.txt.vx"},
          u"Decrypt the folder deeper (1 file)"},
         // A folder met again (given twice, or inside one given) is not walked again.
         {{"Photos", "Photos/sub", "Photos"},
+         byName,
          kEncrypt,
          {"Photos/a.jpg", "Photos/sub/c.png"},
          u"Encrypt 2 files"},
-        {{"Photos/empty"}, kEncrypt, {}, u"Encrypt the folder empty (0 files)"},
+        {{"Photos/empty"},
+         byName,
+         kEncrypt,
+         {},
+         u"Encrypt the folder empty (0 files)",
+         u"Nothing to encrypt in empty"},
+        // A verb's direction: files in folders go that way when their names fit it, files
+        // given by their own path whatever their names.
+        {{"Photos"},
+         kDecrypt,
+         kDecrypt,
+         {"Photos/b.JPG.VX", "Photos/sub/deeper/d.txt.vx"},
+         u"Decrypt the folder Photos (2 files)"},
+        {{"vaults"},
+         kEncrypt,
+         kEncrypt,
+         {},
+         u"Encrypt the folder vaults (0 files)",
+         u"Nothing to encrypt in vaults"},
+        {{"notes.txt.vx", "one.txt"},
+         kEncrypt,
+         kEncrypt,
+         {"notes.txt.vx", "one.txt"},
+         u"Encrypt 2 files"},
+        {{"one.txt", "vaults"},
+         kDecrypt,
+         kDecrypt,
+         {"one.txt", "vaults/x.vx", "vaults/y/z.Vx"},
+         u"Decrypt 3 files"},
+        {{"Photos/empty", "vaults"},
+         kEncrypt,
+         kEncrypt,
+         {},
+         u"Encrypt 0 files",
+         u"Nothing to encrypt in 2 selected items"},
     };
     // Under Wine a Unix link to a folder is listed as a folder: the identities still stop it.
     for (const bool linksLookLikeFolders : {false, true}) {
         test::FaultyFileSystem disk;
         disk.linksLookLikeFolders = linksLookLikeFolders;
+        disk.hiddenSystemNames = {u"desktop.ini", u"Thumbs.db"};
         for (const Row& row : rows) {
             SCOPED_TRACE(::testing::Message()
-                         << row.paths.front() << " links as folders " << linksLookLikeFolders);
+                         << row.paths.front() << " links as folders " << linksLookLikeFolders
+                         << " chosen " << row.chosen.value_or(Direction{}));
             std::vector<std::u16string> paths;
             for (const std::string& path : row.paths) {
                 paths.push_back(P(path));
             }
-            const std::optional<FileSelection> selection = SelectFiles(disk, paths);
+            const std::optional<FileSelection> selection = SelectFiles(disk, paths, row.chosen);
             ASSERT_TRUE(selection.has_value());
             EXPECT_EQ(selection->direction, row.direction);
-            std::vector<std::u16string> files;
-            for (const std::string& file : row.files) {
-                files.push_back(P(file));
+            std::vector<std::u16string> files, expected;
+            for (const SelectedFile& file : selection->files) {
+                files.push_back(file.path);
+                // Sizes come from the listing; a file given by its path has none yet.
+                EXPECT_EQ(file.size,
+                          std::find(paths.begin(), paths.end(), file.path) != paths.end() ? -1 : 4);
             }
-            EXPECT_EQ(selection->files, files);
+            for (const std::string& file : row.files) {
+                expected.push_back(P(file));
+            }
+            EXPECT_EQ(files, expected);
             EXPECT_EQ(selection->caption, row.caption);
+            EXPECT_EQ(selection->nothingToDo, row.nothingToDo);
         }
     }
 }
@@ -119,22 +176,19 @@ class PromptWindowTest : public ::testing::Test {
   protected:
     std::unique_ptr<PromptWindow> Open(Direction direction, std::vector<std::u16string> files,
                                        int dpi = 96) {
-        return Open({direction, std::move(files), u"Encrypt 2 files", {}}, dpi);
+        FileSelection selection{direction, {}, u"Encrypt 2 files", {}};
+        for (std::u16string& file : files) {
+            selection.files.push_back({std::move(file)});
+        }
+        return Open(std::move(selection), dpi);
     }
     std::unique_ptr<PromptWindow> Open(FileSelection selection, int dpi = 96) {
+        NewToolkit(dpi);
+        return OpenPromptWindow(*toolkit, std::move(selection), test::SeededRandom(7));
+    }
+    void NewToolkit(int dpi = 96) {
         toolkit = std::make_unique<ScriptedToolkit>(dpi);
         InitDpiScaling(*toolkit);
-        starter = std::make_unique<FileJobStarter>(
-            *toolkit,
-            [this](std::u16string_view, std::u16string_view parameters, std::u16string_view,
-                   std::span<const std::uint8_t> secret) {
-                started.emplace_back(parameters);
-                secrets.emplace_back(secret.begin(), secret.end());
-                auto child = std::make_unique<test::FakeChild>();
-                running.push_back(child->running);
-                return std::unique_ptr<ChildProcess>(std::move(child));
-            },
-            kProgram, RealFileSystem());
         // A user who lets a weak password through when asked (the flows of the question have
         // their own tests).
         toolkit->answerBox = [this](const ScriptedToolkit::MessageBox& box) -> std::optional<int> {
@@ -144,17 +198,12 @@ class PromptWindowTest : public ::testing::Test {
             ++weakAsked;
             return weakAnswer;
         };
-        return OpenPromptWindow(*toolkit, std::move(selection), *starter, test::SeededRandom(7));
     }
     bool OkEnabled(const PromptWindow& prompt) const {
         return toolkit->controls().at(prompt.controls().okButton).enabled;
     }
 
     std::unique_ptr<ScriptedToolkit> toolkit;
-    std::unique_ptr<FileJobStarter> starter;
-    std::vector<std::u16string> started;
-    std::vector<std::vector<std::uint8_t>> secrets;
-    std::vector<std::shared_ptr<bool>> running;
     int weakAnswer = kAnswerYes;
     int weakAsked = 0;
 };
@@ -235,7 +284,7 @@ TEST_F(PromptWindowTest, OkOnlyWhenThePasswordIsThereAndRepeated) {
         EXPECT_EQ(prompt->Handle(toolkit->WaitEvent(0)),
                   row.ok ? PromptState::Accepted : PromptState::Open);
         EXPECT_EQ(toolkit->windows().at(c.window).open, !row.ok);
-        EXPECT_EQ(starter->jobs().Waiting(), row.ok ? 1u : 0u);
+        EXPECT_EQ(prompt->password().view(), row.ok ? row.password : u"");
     }
 }
 
@@ -252,117 +301,135 @@ TEST_F(PromptWindowTest, CancelEscAndCloseStartNothing) {
         }
         EXPECT_EQ(prompt->Handle(toolkit->WaitEvent(0)), PromptState::Cancelled) << way;
         EXPECT_FALSE(toolkit->windows().at(c.window).open);
-        EXPECT_EQ(starter->jobs().Waiting(), 0u);
+        EXPECT_EQ(prompt->password().view(), u"");
     }
 }
 
-// Paths handed in by processes of the selection that started after the prompt opened.
-TEST_F(PromptWindowTest, LatePathsJoinWhenTheyAskTheSame) {
+// Types the password (twice, when the prompt encrypts) into the newest window and presses Enter.
+void Type(ScriptedToolkit& toolkit, const std::u16string& password) {
+    const Identity window = toolkit.windows().rbegin()->first;
+    const std::vector<Identity>& controls = toolkit.windows().at(window).controls;
+    for (const std::size_t field : {2, 4}) {  // the password and repeat fields (see Tab order)
+        const auto found = toolkit.controls().find(controls.at(field));
+        if (field < controls.size() && found->second.args.kind == ControlKind::PasswordField) {
+            toolkit.SetText(controls.at(field), password);
+        }
+    }
+    toolkit.QueueEvent(0x0102, kNoIdentity, window);  // the typing, as the toolkit reports it
+    toolkit.PressShortcut(window, ShortcutKey::Enter);
+}
+
+// Hand-ins as a first process receives them from the others.
+struct FakeInbox final : PathInbox {
+    void Receive(Receiver given) override { receiver = std::move(given); }
+    void Close() override { receiver = nullptr, closed = true; }
+    bool HandIn(std::u16string path, std::u16string_view kind = u"") {
+        return receiver && receiver(kind, {std::move(path)});
+    }
+    Receiver receiver;
+    bool closed = false;
+};
+
+// The prompt's life over a clock of our own: which hand-ins join, what the prompt then says, and
+// what it answers.
+TEST_F(PromptWindowTest, HandInsJoinOnlyWhileTheSelectionIsGathered) {
     test::TempDir dir;
     for (const char* file : {"one.txt", "two.txt", "x.vx", "y.VX"}) {
         dir.Write(file, test::Bytes("data"));
     }
     const auto path = [&](const char* name) { return dir.Path(name).make_preferred().u16string(); };
     struct Row {
-        std::vector<const char*> shown, late;
+        const char* shown;
+        std::optional<Direction> chosen;
+        const char* late;
+        std::u16string_view lateKind;
+        std::uint32_t lateAfterMs;  // after the prompt's own start
+        bool typedFirst;            // the user typed before the hand-in came
         bool taken;
-        std::u16string caption;
+        std::u16string caption;  // once all is in
     };
+    const std::u16string encrypt = HandInKind(kEncrypt);
     const std::vector<Row> rows = {
-        {{"one.txt"}, {"two.txt"}, true, u"Encrypt 2 files"},
-        {{"x.vx"}, {"y.VX"}, true, u"Decrypt 2 files"},
+        {"one.txt", {}, "two.txt", u"", 1500, false, true, u"Encrypt 2 files"},
+        {"x.vx", {}, "y.VX", u"", 1900, false, true, u"Decrypt 2 files"},
         // The same file from two processes is one job.
-        {{"one.txt"}, {"one.txt"}, true, u"Encrypt one.txt"},
-        // On their own these would ask the other thing, or select nothing: they go on alone.
-        {{"one.txt"}, {"x.vx"}, false, u"Encrypt one.txt"},
-        {{"x.vx"}, {"one.txt"}, false, u"Decrypt x.vx"},
-        {{"one.txt"}, {"gone.txt"}, false, u"Encrypt one.txt"},
+        {"one.txt", {}, "one.txt", u"", 100, false, true, u"Encrypt one.txt"},
+        // A plain file turns a selection of containers into one to encrypt: the prompt is
+        // made anew.
+        {"x.vx", {}, "one.txt", u"", 100, false, true, u"Encrypt one.txt"},
+        // Later than the selection, after typing, or from another verb: it goes on alone.
+        {"one.txt", {}, "two.txt", u"", 8000, false, false, u"Encrypt one.txt"},
+        {"one.txt", {}, "two.txt", u"", 600, true, false, u"Encrypt one.txt"},
+        {"one.txt", {}, "two.txt", encrypt, 100, false, false, u"Encrypt one.txt"},
+        {"one.txt", kEncrypt, "x.vx", encrypt, 100, false, true, u"Encrypt 2 files"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.shown.front() << " + " << row.late.front());
-        std::vector<std::u16string> shown, late;
-        std::transform(row.shown.begin(), row.shown.end(), std::back_inserter(shown), path);
-        std::transform(row.late.begin(), row.late.end(), std::back_inserter(late), path);
-        auto prompt = Open(*SelectFiles(RealFileSystem(), shown));
-        EXPECT_EQ(prompt->Widen(late), row.taken);
-        EXPECT_EQ(toolkit->controls().at(prompt->controls().caption).text, row.caption);
-        EXPECT_EQ(prompt->selection().caption, row.caption);
-    }
-}
-
-// Types the password twice into the newest window (a prompt that encrypts) and presses Enter.
-void Type(ScriptedToolkit& toolkit, const std::u16string& password) {
-    const Identity window = toolkit.windows().rbegin()->first;
-    const std::vector<Identity>& controls = toolkit.windows().at(window).controls;
-    toolkit.SetText(controls.at(2), password);  // the password field,
-    toolkit.SetText(controls.at(4), password);  // the repeat field (see the Tab order above)
-    toolkit.PressShortcut(window, ShortcutKey::Enter);
-}
-
-// Hand-ins as a first process receives them from the others of its selection.
-struct FakeInbox final : PathInbox {
-    void Receive(Receiver given) override { receiver = std::move(given); }
-    void Close() override { receiver = nullptr, closed = true; }
-    bool HandIn(std::u16string path) { return receiver && receiver({std::move(path)}); }
-    Receiver receiver;
-    bool closed = false;
-};
-
-TEST_F(PromptWindowTest, RunStartsEveryFileTwoAtATimeAndEndsWhenTheLastHasStarted) {
-    test::TempDir dir;
-    std::vector<std::u16string> files;
-    for (const char* name : {"a.txt", "b", "c d.txt"}) {
-        dir.Write(name, test::Bytes("data"));
-        files.push_back(dir.Path(name).make_preferred().u16string());
-    }
-    auto unused = Open(kEncrypt, {});
-    FakeInbox inbox;
-    int idle = 0;
-    std::size_t mostRunning = 0;
-    toolkit->onIdle = [&](ScriptedToolkit& t) {
-        ++idle;
-        std::size_t now = 0;
-        for (const auto& flag : running) {
-            now += *flag ? 1 : 0;
-        }
-        mostRunning = std::max(mostRunning, now);
-        // The last file's process comes late, while the prompt is open; the user types at the
-        // next chance; a running job ends at every later one, and the prompt takes no more.
-        if (idle == 1) {
-            EXPECT_TRUE(inbox.HandIn(files.back()));
-            EXPECT_EQ(t.controls().at(t.windows().rbegin()->second.controls.front()).text,
-                      u"Encrypt 3 files");
-        } else if (idle == 2) {
-            Type(t, u"pw \"quoted\"");
-        } else {
-            EXPECT_FALSE(inbox.HandIn(files.front()));
-            for (const auto& flag : running) {
-                if (*flag) {
-                    *flag = false;
-                    break;
-                }
+        SCOPED_TRACE(::testing::Message() << row.shown << " + " << row.late << " after "
+                                          << row.lateAfterMs << " typed " << row.typedFirst);
+        NewToolkit();
+        FakeInbox inbox;
+        std::uint32_t clock = 1000;
+        int idle = 0;
+        std::optional<bool> taken;  // the hand-in's answer, once it came
+        bool typed = false;
+        toolkit->onIdle = [&](ScriptedToolkit& t) {
+            ++idle;
+            if (t.windows().empty()) {
+                // The first walk runs on a thread of its own: the clock goes slowly meanwhile.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                clock += 10;
+            } else {
+                clock += 50;
             }
+            if (!taken && (row.typedFirst ? typed : clock >= 1000 + row.lateAfterMs)) {
+                taken = inbox.HandIn(path(row.late), row.lateKind);
+            }
+            if (t.windows().empty()) {
+                return;
+            }
+            const Identity newest = t.windows().rbegin()->first;
+            if (row.typedFirst && !typed) {
+                t.QueueEvent(0x0102, kNoIdentity, newest);  // a key, not yet the password
+                typed = true;
+            } else if (taken && clock > 1000 + row.lateAfterMs + 3000) {
+                Type(t, u"a password of some length");
+            }
+        };
+        const std::optional<PromptAnswer> answer = RunPrompt(
+            *toolkit, RealFileSystem(), {path(row.shown)}, row.chosen, &inbox,
+            [&] { return clock; }, test::SeededRandom(7));
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(taken, row.taken);
+        EXPECT_TRUE(inbox.closed);
+        const auto& last = toolkit->windows().rbegin()->second;
+        EXPECT_EQ(toolkit->controls().at(last.controls.front()).text, row.caption);
+        EXPECT_EQ(answer->selection.caption, row.caption);
+        EXPECT_EQ(answer->password.view(), u"a password of some length");
+        // One prompt open at the end at most, and none left open.
+        for (const auto& [identity, window] : toolkit->windows()) {
+            EXPECT_FALSE(window.open);
         }
-    };
-    EXPECT_TRUE(RunPrompt(*toolkit, *SelectFiles(RealFileSystem(), std::span(files).first(2)),
-                          *starter, &inbox));
+    }
+}
+
+TEST_F(PromptWindowTest, NothingToDoSaysSoWithoutAPrompt) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path("Photos"));
+    dir.Write("Photos/desktop.ini", test::Bytes("[.ShellClassInfo]"));
+    test::FaultyFileSystem disk;
+    disk.hiddenSystemNames = {u"desktop.ini"};
+    NewToolkit();
+    FakeInbox inbox;
+    std::uint32_t clock = 0;
+    toolkit->onIdle = [&](ScriptedToolkit&) { clock += 100; };
+    EXPECT_FALSE(RunPrompt(*toolkit, disk, {dir.Path("Photos").make_preferred().u16string()},
+                           std::nullopt, &inbox, [&] { return clock; })
+                     .has_value());
     EXPECT_TRUE(inbox.closed);
-    EXPECT_TRUE(toolkit->messageBoxes().empty());
-    std::vector<std::u16string> expected;
-    for (const std::u16string& file : files) {
-        expected.push_back(ChildCommandLine(u"E", file, file + u".vx"));
-    }
-    EXPECT_EQ(started, expected);
-    // Each child gets the password, quotes and all, as its secret.
-    const std::u16string typed = u"pw \"quoted\"";
-    const SecretText secret{std::u16string(typed)};
-    for (const auto& given : secrets) {
-        EXPECT_TRUE(
-            std::equal(given.begin(), given.end(), secret.bytes().begin(), secret.bytes().end()));
-    }
-    EXPECT_EQ(secrets.size(), files.size());
-    EXPECT_EQ(mostRunning, FileJobQueue::kMaxRunning);
-    EXPECT_EQ(starter->jobs().Waiting(), 0u);
+    EXPECT_EQ(toolkit->windows().size(), 0u);  // no prompt was made
+    ASSERT_EQ(toolkit->messageBoxes().size(), 1u);
+    EXPECT_EQ(toolkit->messageBoxes()[0].caption, texts::kInfoCaption);
+    EXPECT_EQ(toolkit->messageBoxes()[0].text, u"Nothing to encrypt in Photos");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 namespace vexmora {
 
-PathGathering JoinPathGathering(std::span<const std::u16string>) {
+PathGathering JoinPathGathering(std::u16string_view, std::span<const std::u16string>) {
     return {};
 }
 

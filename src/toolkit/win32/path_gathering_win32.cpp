@@ -1,6 +1,6 @@
 // The gathering is a named mutex in the session's namespace, whose owner is the first process,
 // and a message-only window of a known class, which takes the others' paths by WM_COPYDATA: the
-// paths one after the other, each ended by a zero unit.
+// kind, then the paths one after the other, each ended by a zero unit.
 #include <windows.h>
 
 #include <chrono>
@@ -78,8 +78,13 @@ class Win32PathInbox final : public PathInbox {
         }
         const std::u16string_view all(static_cast<const char16_t*>(data->lpData),
                                       data->cbData / sizeof(char16_t));
+        const std::size_t kindEnd = all.find(u'\0');
+        if (kindEnd == std::u16string_view::npos) {
+            return kRefused;
+        }
+        const std::u16string_view kind = all.substr(0, kindEnd);
         std::vector<std::u16string> paths;
-        std::size_t start = 0;
+        std::size_t start = kindEnd + 1;
         while (start < all.size()) {
             const std::size_t end = std::min(all.find(u'\0', start), all.size());
             if (end > start) {
@@ -89,7 +94,7 @@ class Win32PathInbox final : public PathInbox {
         }
         // A copy: the receiver may replace itself.
         const Receiver receiver = self->receiver_;
-        return receiver && !paths.empty() && receiver(std::move(paths)) ? kTaken : kRefused;
+        return receiver && !paths.empty() && receiver(kind, std::move(paths)) ? kTaken : kRefused;
     }
 
     UniqueHandle mutex_;
@@ -98,12 +103,19 @@ class Win32PathInbox final : public PathInbox {
     Receiver receiver_;
 };
 
-HandIn HandOver(std::span<const std::u16string> paths) {
+HandIn HandOver(std::u16string_view kind, std::span<const std::u16string> paths) {
     const HWND first = FindWindowExW(HWND_MESSAGE, nullptr, kClassName, nullptr);
     if (first == nullptr) {
         return HandIn::NotReached;
     }
-    std::u16string all;
+    // Explorer gave this process the right to take the foreground; the first one needs it for
+    // the prompt that our paths widen or open. Refused quietly where the system does not allow it.
+    DWORD firstProcess = 0;
+    if (GetWindowThreadProcessId(first, &firstProcess) != 0) {
+        AllowSetForegroundWindow(firstProcess);
+    }
+    std::u16string all(kind);
+    all += u'\0';
     for (const std::u16string& path : paths) {
         all += path;
         all += u'\0';
@@ -121,7 +133,7 @@ HandIn HandOver(std::span<const std::u16string> paths) {
 
 }  // namespace
 
-PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
+PathGathering JoinPathGathering(std::u16string_view kind, std::span<const std::u16string> paths) {
     // Owning the mutex makes a process the first. A later one waits for it while it tries to reach
     // the first: a first that closes its gathering releases it, one that ends abandons it, and
     // either way a waiter becomes the next first. That the mutex exists tells nothing: the
@@ -144,7 +156,7 @@ PathGathering JoinPathGathering(std::span<const std::u16string> paths) {
         if (waited != WAIT_TIMEOUT) {
             return {};
         }
-        switch (HandOver(paths)) {
+        switch (HandOver(kind, paths)) {
             case HandIn::Taken:
                 return {true, nullptr};
             case HandIn::Refused:

@@ -120,6 +120,56 @@ int Win32Toolkit::ShowMessageBox(std::u16string_view caption, std::u16string_vie
                        ToWide(caption).c_str(), type);
 }
 
+int Win32Toolkit::ShowMessageBoxWithCheck(std::u16string_view caption, std::u16string_view text,
+                                          unsigned type, std::u16string_view checkText,
+                                          bool& checked) {
+    checked = false;
+    // Only version 6 of the common controls has task dialogs, and only a process whose manifest
+    // asks for it loads that one: looked up, not imported, so that the program still starts
+    // with an older version and asks with a plain box.
+    using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    const HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    const auto taskDialog = controls == nullptr
+                                ? nullptr
+                                : reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
+                                      GetProcAddress(controls, "TaskDialogIndirect")));
+    if (taskDialog == nullptr) {
+        return ShowMessageBox(caption, text, type);
+    }
+    const std::wstring wideCaption = ToWide(caption);
+    const std::wstring wideText = ToWide(text);
+    const std::wstring wideCheck = ToWide(checkText);
+    const bool yesNo = MessageBoxButtons(type) == kMessageBoxYesNo;
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof(config);
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = yesNo ? TDCBF_YES_BUTTON | TDCBF_NO_BUTTON : TDCBF_OK_BUTTON;
+    config.pszWindowTitle = wideCaption.c_str();
+    config.pszContent = wideText.c_str();
+    config.pszVerificationText = wideCheck.c_str();
+    config.nDefaultButton = (type & kMessageBoxDefaultSecond) != 0 && yesNo ? IDNO : 0;
+    if ((type & kMessageBoxWarning) == kMessageBoxWarning) {
+        config.pszMainIcon = TD_WARNING_ICON;
+    }
+    int answer = 0;
+    BOOL ticked = FALSE;
+    HRESULT shown = E_FAIL;
+    {
+        ModalGuard guard;
+        config.hwndParent = ForegroundWindowOfThisProcess();
+        shown = taskDialog(&config, &answer, nullptr, &ticked);
+    }
+    if (FAILED(shown)) {
+        return ShowMessageBox(caption, text, type);
+    }
+    // Esc or the close box: the safe answer, as a message box gives it.
+    if (answer == IDCANCEL) {
+        return yesNo ? kAnswerNo : kAnswerOk;
+    }
+    checked = ticked != FALSE;
+    return answer;
+}
+
 Identity Win32Toolkit::IdentityOf(HWND hwnd) const {
     auto found = identities_.find(hwnd);
     return found == identities_.end() ? kNoIdentity : found->second;

@@ -52,6 +52,9 @@ class Win32Toolkit final : public Toolkit {
     }
     int ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                        unsigned type) override;
+    int ShowMessageBoxWithCheck(std::u16string_view caption, std::u16string_view text,
+                                unsigned type, std::u16string_view checkText,
+                                bool& checked) override;
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
     bool CopyToClipboard(std::u16string_view text) override;
