@@ -81,6 +81,15 @@ std::int64_t TotalBytes(FileSystem& fileSystem, std::span<const SelectedFile> fi
     return total;
 }
 
+// "\nand 5 more" when a list of `count` was cut at kFailuresListed; nothing otherwise.
+std::u16string More(std::size_t count) {
+    if (count <= kFailuresListed) {
+        return {};
+    }
+    return u'\n' + std::u16string(texts::kBatchMoreStart) + Digits(count - kFailuresListed) +
+           std::u16string(texts::kBatchMoreEnd);
+}
+
 }  // namespace
 
 std::u16string_view FailureReason(JobFailure failure) {
@@ -179,9 +188,14 @@ BatchOutcome RunBatch(Toolkit& toolkit, FileSystem& fileSystem, std::span<const 
 }
 
 void ShowBatchOutcome(Toolkit& toolkit, const BatchOutcome& outcome) {
-    for (const std::u16string& kept : outcome.keptOldFiles) {
-        toolkit.ShowMessageBox(texts::kInfoCaption, std::u16string(texts::kKeptOldFile) + kept,
-                               kMessageBoxOk);
+    if (!outcome.keptOldFiles.empty()) {
+        // One box for all of them, as for the failures.
+        std::u16string text(texts::kKeptOldFile);
+        const std::size_t count = outcome.keptOldFiles.size();
+        for (std::size_t i = 0; i < std::min(count, kFailuresListed); ++i) {
+            text += (i == 0 ? u"" : u"\n") + outcome.keptOldFiles[i];
+        }
+        toolkit.ShowMessageBox(texts::kInfoCaption, text + More(count), kMessageBoxOk);
     }
     if (outcome.failures.empty()) {
         return;
@@ -200,10 +214,7 @@ void ShowBatchOutcome(Toolkit& toolkit, const BatchOutcome& outcome) {
             text += u'\n' + outcome.failures[i].file + u": " +
                     std::u16string(FailureReason(outcome.failures[i].reason));
         }
-        if (failed > kFailuresListed) {
-            text += u'\n' + std::u16string(texts::kBatchMoreStart) +
-                    Digits(failed - kFailuresListed) + std::u16string(texts::kBatchMoreEnd);
-        }
+        text += More(failed);
     }
     toolkit.ShowMessageBox(texts::kErrorCaption, text, kMessageBoxOk);
 }
