@@ -77,6 +77,16 @@ int RunProgram(Toolkit& toolkit, std::u16string_view commandLine) {
                                      mode.job.output);
         case ModeKind::Nothing:
             return kExitNotUnderstood;
+        case ModeKind::Explorer: {
+            // A verb's line is ours whatever became of its paths (a file moved since the menu
+            // opened): the prompt leaves out the missing ones and says so, where the main window
+            // would only puzzle the user.
+            std::vector<std::u16string> paths;
+            for (const std::u16string& path : mode.explorer.paths) {
+                paths.push_back(AbsolutePath(path));
+            }
+            return RunPromptMode(toolkit, std::move(paths), mode.explorer.direction);
+        }
         case ModeKind::Window:
             break;
     }

@@ -156,6 +156,12 @@ TEST_F(ProgramTest, PathsThatAllExistOpenThePromptOthersTheMainWindow) {
         {Quoted(dir.U16("a.txt")) + u" " + Quoted(dir.U16("Photos")), u"Encrypt 1 file"},
         {Quoted(dir.U16("a.txt")) + u" " + Quoted(dir.U16("missing")), u""},
         {u"", u""},
+        // A verb's direction wins over the names, and its line is the prompt's even with a path
+        // gone.
+        {u"/direction:decrypt " + Quoted(dir.U16("a.txt")), u"Decrypt a.txt"},
+        {u"/Direction:Encrypt " + Quoted(dir.U16("Photos/b.vx")), u"Encrypt b.vx"},
+        {u"/direction:encrypt " + Quoted(dir.U16("a.txt")) + u" " + Quoted(dir.U16("missing")),
+         u"Encrypt a.txt"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.arguments.begin(), row.arguments.end()));
