@@ -218,6 +218,22 @@ TEST_F(CommandLineTest, AWindowJobWithoutItsPipeFailsAndNeverRunsAsAScript) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The line of an Explorer verb that names its direction
+
+TEST_F(CommandLineTest, AVerbsSwitchWithoutAPathOrWithAnotherDirectionDoesNothing) {
+    ExpectNothingDone(QuotedParameters({L"/direction:decrypt"}));
+    ExpectNothingDone(QuotedParameters({L"/DIRECTION:Encrypt"}));
+    ExpectNothingDone(QuotedParameters({L"/direction:sideways", At(L"in.txt")}));
+    ExpectNothingDone(QuotedParameters({L"/direction:", At(L"in.txt")}));
+    // The switch is only ever the first parameter: as a script's password it is a password.
+    ASSERT_TRUE(JobSucceeded(Run(QuotedParameters({L"E", At(L"in.txt"), L"/direction:decrypt"}))));
+    ASSERT_TRUE(JobSucceeded(
+        Run(QuotedParameters({L"D", At(L"in.txt.vx"), At(L"back.txt"), L"/direction:decrypt"}))));
+    ExpectInputUnchanged();
+    EXPECT_EQ(ReadBytes(At(L"back.txt")), original_);
+}
+
+// ---------------------------------------------------------------------------------------------
 // What is read and where output may go
 
 TEST_F(CommandLineTest, FifoAsInputIsRefusedWithoutAnOutput) {

@@ -6,6 +6,8 @@
 //   prompt_driver encrypt-weak-no PASSWORD PATH...  as encrypt, answering No when the password
 //                                                is called weak; then the prompt must still be
 //                                                open with nothing started, and Esc closes it
+//   prompt_driver decrypt PASSWORD PATH...      "Decrypt with Vexmora" once per path (a folder's
+//                                                or a .vx file's), all at once
 // The commands come from the registry as the setup wrote them. Exactly one prompt must appear;
 // the password is typed with real key presses (twice when encrypting) and confirmed with Enter.
 // A question about a weak password is answered Yes (No for encrypt-weak-no) and printed.
@@ -67,7 +69,9 @@ int Fail(const char* what) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        return Fail("usage: prompt_driver open|encrypt PASSWORD PATH...");
+        return Fail(
+            "usage: prompt_driver open|encrypt|encrypt-late|encrypt-weak-no|decrypt PASSWORD "
+            "PATH...");
     }
     const std::wstring mode = argv[1];
     const std::wstring password = argv[2];
@@ -80,12 +84,16 @@ int wmain(int argc, wchar_t** argv) {
     const bool late = mode == L"encrypt-late";
     const bool weakNo = mode == L"encrypt-weak-no";
     const bool encrypt = mode == L"encrypt" || late || weakNo;
+    const bool decrypt = mode == L"decrypt";
     std::vector<ProgramProcess> processes;
     const auto start = [&](const std::wstring& path) {
         const bool folder = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const std::wstring key = !encrypt ? L"Vexmora.EncryptedFile\\shell\\open"
-                                 : folder ? L"Directory\\shell\\Vexmora.Encrypt"
-                                          : L"*\\shell\\Vexmora.Encrypt";
+        const std::wstring key =
+            decrypt    ? folder ? L"Directory\\shell\\Vexmora.Decrypt"
+                                : L"SystemFileAssociations\\.vx\\shell\\Vexmora.Decrypt"
+            : !encrypt ? L"Vexmora.EncryptedFile\\shell\\open"
+            : folder   ? L"Directory\\shell\\Vexmora.Encrypt"
+                       : L"*\\shell\\Vexmora.Encrypt";
         const std::optional<Command> command = VerbCommand(key, path);
         if (command) {
             processes.push_back(ProgramProcess::Start(command->program, command->parameters));

@@ -2,14 +2,19 @@
 # The setup and the portable zip that scripts/package makes, in a fresh Wine prefix of their own:
 #   - the zip holds the executable, the README, the licence and the third-party notices;
 #   - "setup.exe /S" over an older version updates it in place: the registration (type, icon, open
-#     verb, both context-menu verbs, uninstall entry with the new version), the files and the
-#     shortcuts are there;
+#     verb without a switch, the four context-menu verbs with their direction, uninstall entry with
+#     the new version), the files and the shortcuts are there;
 #   - the commands the registry gives reach the password prompt: the open verb of a .vx decrypts
 #     it beside itself; "Encrypt with Vexmora" on five files at once shows one prompt for the five,
 #     and a process that starts only after the prompt shows joins it;
 #     on a folder it encrypts its files through the subfolders without following a link loop and
-#     without touching a .vx (real key presses, from vexmora_prompt_driver);
-#   - "Uninstall.exe /S" leaves the prefix's registry and files as they were before the install.
+#     without touching a .vx (real key presses, from vexmora_prompt_driver); "Decrypt with
+#     Vexmora" on a folder of containers and one other file decrypts the containers, which by
+#     their names alone would have been left alone;
+#   - "Uninstall.exe /S" leaves the prefix's registry and files as they were before the install;
+#   - a folder chosen for the setup that holds files of the user's own (with our files' names):
+#     the setup goes into a subfolder and the uninstaller leaves every one of them; an empty one
+#     chosen is used as it is and stays after the uninstall.
 # The containers are checked with openssl enc.
 #
 # Usage: setup_package.sh BUILD_DIR      (the windows preset's build folder; needs a display, Xvfb
@@ -156,11 +161,20 @@ check ".vx names the type" [ "$(reg_value "$classes\\.vx" "")" = Vexmora.Encrypt
 check "type name" [ "$(reg_value "$classes\\Vexmora.EncryptedFile" "")" = "Vexmora encrypted file" ]
 check "type icon" [ "$(reg_value "$classes\\Vexmora.EncryptedFile\\DefaultIcon" "")" = "\"$exe_win\",0" ]
 check "open verb" [ "$(reg_value "$classes\\Vexmora.EncryptedFile\\shell\\open\\command" "")" = "\"$exe_win\" \"%1\"" ]
-for key in '*\shell\Vexmora.Encrypt' 'Directory\shell\Vexmora.Encrypt'; do
-  check "encrypt verb $key" [ "$(reg_value "$classes\\$key" "")" = "Encrypt with Vexmora" ]
-  check "encrypt command $key" [ "$(reg_value "$classes\\$key\\command" "")" = "\"$exe_win\" \"%1\"" ]
+# Each verb names its direction; Explorer offers it for up to 100 selected items ("Player").
+verbs=(
+  '*\shell\Vexmora.Encrypt|Encrypt with Vexmora|encrypt'
+  'Directory\shell\Vexmora.Encrypt|Encrypt with Vexmora|encrypt'
+  'SystemFileAssociations\.vx\shell\Vexmora.Decrypt|Decrypt with Vexmora|decrypt'
+  'Directory\shell\Vexmora.Decrypt|Decrypt with Vexmora|decrypt'
+)
+for verb in "${verbs[@]}"; do
+  IFS='|' read -r key name direction <<<"$verb"
+  check "verb $key" [ "$(reg_value "$classes\\$key" "")" = "$name" ]
+  check "verb $key: its command" \
+    [ "$(reg_value "$classes\\$key\\command" "")" = "\"$exe_win\" /direction:$direction \"%1\"" ]
+  check "verb $key: selections" [ "$(reg_value "$classes\\$key" MultiSelectModel)" = Player ]
 done
-check "decrypt verb" [ "$(reg_value "$classes\\SystemFileAssociations\\.vx\\shell\\Vexmora.Decrypt" "")" = "Decrypt with Vexmora" ]
 check "uninstall entry version" [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ]
 for name in DisplayName Publisher DisplayIcon EstimatedSize UninstallString QuietUninstallString; do
   check "uninstall entry $name" [ -n "$(reg_value "$uninstall_key" "$name")" ]
@@ -245,10 +259,65 @@ check "the .vx in the folder untouched" cmp -s "$files/tree/sub/keep.vx" "$files
 check "the link still a link, nothing else written" \
   bash -c '[ -L "$1/sub/deep/loop" ] && [ "$(find "$1" -name "*.vx" | wc -l)" -eq 4 ]' _ "$files/tree"
 
+# "Decrypt with Vexmora" on a folder: its containers are decrypted although it holds another file,
+# which by the names alone would have made it a folder to encrypt.
+mkdir -p "$files/sealed/sub"
+printf 'first\n' >"$files/sealed/first.expected"
+printf 'second\n' >"$files/sealed/sub/second.expected"
+for f in first sub/second; do
+  { printf '\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f'
+    openssl enc -aes-256-cbc -K "$key" -iv "$iv" <"$files/sealed/$f.expected"; } >"$files/sealed/$f.txt.vx"
+done
+printf 'plain\n' >"$files/sealed/plain.txt"
+out=$("${driver[@]}" decrypt "pass word" "$(winpath "$files/sealed")" 2>&1 | tr -d '\r')
+status=$?
+echo "$out"
+check "the folder's decrypt verb: a prompt to decrypt it" \
+  grep -q '^prompt: Decrypt the folder sealed' <<<"$out"
+check "the folder's decrypt verb: one prompt, ended with 0" [ "$status" -eq 0 ]
+wait_for "$files/sealed/first.txt" "$files/sealed/sub/second.txt"
+wineserver -w
+for f in first sub/second; do
+  check "sealed/$f.txt.vx decrypted" cmp -s "$files/sealed/$f.txt" "$files/sealed/$f.expected"
+done
+check "the plain file in it left alone" \
+  bash -c '[ "$(cat "$1/plain.txt")" = plain ] && [ ! -e "$1/plain.txt.vx" ]' _ "$files/sealed"
+
 # Uninstall: the uninstaller runs from a copy in the temp folder, so wait for every process.
 wine "$install_dir/Uninstall.exe" /S
 wineserver -w
 snapshot >"$work/after.txt"
 check "uninstall leaves registry and files as before the install" \
   diff -u "$work/before.txt" "$work/after.txt"
+
+# A folder the user chose. One holding files of their own, some with our files' names, gets a
+# "Vexmora" subfolder, and nothing of theirs is written or deleted; an empty one is used as it is,
+# and stays.
+drive_c="$WINEPREFIX/drive_c"
+mkdir -p "$drive_c/Tools/bin" "$drive_c/Empty"
+for f in README.md LICENSE.txt THIRD-PARTY-NOTICES.txt Uninstall.exe vexmora.exe bin/tool.exe; do
+  printf 'the user'"'"'s own %s\n' "$f" >"$drive_c/Tools/$f"
+done
+cp -a "$drive_c/Tools" "$work/tools-before"
+snapshot >"$work/before-own.txt"
+for row in 'Tools|Tools\Vexmora' 'Empty|Empty'; do
+  IFS='|' read -r chosen used <<<"$row"
+  used_host="$drive_c/${used//\\//}"
+  wine "$setup" /S "/D=C:\\$chosen"
+  wineserver -w
+  check "chose $chosen: installed into $used" cmp -s "$used_host/vexmora.exe" "$build/vexmora.exe"
+  check "chose $chosen: the uninstall entry names it" \
+    [ "$(reg_value "$uninstall_key" InstallLocation)" = "C:\\$used" ]
+  check "chose $chosen: the verbs run it" \
+    [ "$(reg_value "$classes\\Directory\\shell\\Vexmora.Decrypt\\command" "")" = "\"C:\\$used\\vexmora.exe\" /direction:decrypt \"%1\"" ]
+  check "chose $chosen: the user's files untouched by the setup" \
+    diff -r -x Vexmora "$work/tools-before" "$drive_c/Tools"
+  wine "$used_host/Uninstall.exe" /S
+  wineserver -w
+  check "chose $chosen: the user's files untouched by the uninstaller" \
+    diff -r "$work/tools-before" "$drive_c/Tools"
+done
+snapshot >"$work/after-own.txt"
+check "uninstalls from chosen folders leave registry and files as before" \
+  diff -u "$work/before-own.txt" "$work/after-own.txt"
 finish
