@@ -2,7 +2,11 @@
 // setup has registered the program (tests/e2e/setup_package.sh):
 //   prompt_driver open PASSWORD FILE            the .vx open verb's command with %1 = FILE
 //   prompt_driver encrypt PASSWORD PATH...      "Encrypt with Vexmora" once per path, all at once
-//   prompt_driver encrypt-late PASSWORD PATH...  the same, the last path only once the prompt shows
+//   prompt_driver encrypt-late PASSWORD PATH...  the same, the last path 3 s after the prompt
+//                                                shows: a later action, which must get a prompt
+//                                                of its own (printed as "late prompt: ...", then
+//                                                cancelled with Esc, exit 1) while the first
+//                                                prompt keeps its sentence
 //   prompt_driver encrypt-weak-no PASSWORD PATH...  as encrypt, answering No when the password
 //                                                is called weak; then the prompt must still be
 //                                                open with nothing started, and Esc closes it
@@ -126,8 +130,43 @@ int wmain(int argc, wchar_t** argv) {
     if (prompt == nullptr) {
         return Fail("no prompt appeared");
     }
-    if (late && !start(argv[argc - 1])) {
-        return Fail("no verb command in the registry");
+    if (late) {
+        Sleep(3000);
+        if (!start(argv[argc - 1])) {
+            return Fail("no verb command in the registry");
+        }
+        ProgramProcess& later = processes.back();
+        HWND own = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND window : TopLevelWindows(later.Id())) {
+                    if (!IsMessageBox(window) && WindowText(window) == L"Vexmora") {
+                        own = window;
+                    }
+                }
+                return own != nullptr;
+            },
+            30s);
+        if (own == nullptr) {
+            return Fail("the later process got no prompt of its own");
+        }
+        std::wstring ownSentence;
+        WaitUntil(
+            [&] {
+                for (const ChildControl& control : ChildControls(own)) {
+                    if (SameClass(control.className, L"Static") && !control.text.empty()) {
+                        ownSentence = control.text;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10s);
+        std::printf("late prompt: %ls\n", ownSentence.c_str());
+        if (!PressKey(own, VK_ESCAPE) || later.WaitForExit(30s) != std::optional<DWORD>(1)) {
+            return Fail("the later prompt did not end with 1 after Esc");
+        }
+        processes.pop_back();
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         if (i != owner) {
