@@ -38,6 +38,9 @@ class FaultyFileSystem final : public FileSystem {
 
     bool failCreate = false;
     std::int64_t writeBudget = -1;  // bytes the next writes may put down; -1: unlimited
+    bool budgetIsSpace = true;      // a write over the budget finds the volume full
+    std::optional<std::int64_t> freeBytes;  // what FreeBytes answers; unset: the truth
+    bool keepsStreams = true;               // what KeepsStreams answers
     std::int64_t readBudget = -1;   // bytes reads may ask for; -1: unlimited
     // Files opened for reading grow (> 0) or shrink (< 0) by this many bytes right after their
     // size was first asked for, as if someone wrote to them during the job.
@@ -192,6 +195,10 @@ class FaultyFileSystem final : public FileSystem {
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
         return RealFileSystem().IdentityOf(path);
     }
+    std::int64_t FreeBytes(std::u16string_view folder) override {
+        return freeBytes.value_or(RealFileSystem().FreeBytes(folder));
+    }
+    bool KeepsStreams(std::u16string_view) override { return keepsStreams; }
 
   private:
     void MoveMark(std::u16string_view from, std::u16string_view to) {
@@ -267,14 +274,17 @@ class FaultyFileSystem final : public FileSystem {
             }
             return file_->Close() && !disk_.failClose;
         }
+        bool OutOfSpace() const override { return outOfSpace_; }
 
       private:
+        bool outOfSpace_ = false;
         bool Write(std::span<const std::uint8_t> data) {
             if (disk_.writeBudget >= 0 &&
                 static_cast<std::int64_t>(data.size()) > disk_.writeBudget) {
                 // A disk that fills up: part of the data lands, then the write fails.
                 file_->WriteAll(data.first(static_cast<std::size_t>(disk_.writeBudget)));
                 disk_.writeBudget = 0;
+                outOfSpace_ = disk_.budgetIsSpace;
                 return false;
             }
             return Spend(disk_.writeBudget, data.size()) && file_->WriteAll(data);

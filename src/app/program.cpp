@@ -35,19 +35,21 @@ std::optional<Key> ReceiveKey(std::u16string_view channel) {
 int RunJobWithKey(Toolkit& toolkit, const std::optional<Key>& key, int direction,
                   std::u16string_view inputPath, std::u16string_view outputPath, bool fromWindow) {
     std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
+    // A failure is shown once the job has said why (below); the rest as the window shows it.
     const auto report = [&](std::int64_t done, std::int64_t total) {
-        return ProgressCallback(*window, done, total);
+        return done == -1 && total == -1 ? 0 : ProgressCallback(*window, done, total);
     };
     if (!key) {
-        report(-1, -1);
+        window->ShowFailure(JobFailure::Other);  // the channel gave no password
         return kExitJobFailed;
     }
-    // The outcome reaches the user through the callback, not the result: a failed job reports
-    // (-1, -1) before it returns, and ProgressCallback answers that with the error box
-    // (ProgressWindow::Callback). A cancel reports (0, 0) and shows nothing; one that came too
-    // late, while the output was put in place, is a success, and the window says so.
+    // A cancel reports (0, 0) and shows nothing; one that came too late, while the output was put
+    // in place, is a success, and the window says so.
     const FileJobOutcome outcome =
         RunFileJobWithOutcome(key->span(), direction, inputPath, outputPath, report);
+    if (outcome.result != 1 && outcome.failure != JobFailure::None) {
+        window->ShowFailure(outcome.failure);
+    }
     if (fromWindow && !outcome.keptOldFile.empty()) {
         toolkit.ShowMessageBox(texts::kInfoCaption,
                                std::u16string(texts::kKeptOldFile) + outcome.keptOldFile,

@@ -33,7 +33,7 @@ JobFailure DestinationFailure(FileSystem& fileSystem, std::u16string_view output
     return JobFailure::DestinationBusy;
 }
 
-JobFailure PipelineFailure(PipelineEnd end) {
+JobFailure PipelineFailure(PipelineEnd end, const File& output) {
     switch (end) {
         case PipelineEnd::ReadFailed:
             return JobFailure::InputUnreadable;
@@ -41,9 +41,35 @@ JobFailure PipelineFailure(PipelineEnd end) {
             return JobFailure::WrongPasswordOrDamaged;
         case PipelineEnd::Failed:
             return JobFailure::OutOfMemory;
+        case PipelineEnd::WriteFailed:
+            return output.OutOfSpace() ? JobFailure::DiskFull : JobFailure::Other;
         default:
             return JobFailure::Other;
     }
+}
+
+// What can be told before any work, so that a job does not fail at its end for it: the output's
+// folder exists, can carry the input's mark of the web, and has room for the output (where the
+// system says how much: an encrypted file is at most 32 bytes longer, a decrypted one shorter).
+JobFailure Precheck(FileSystem& fileSystem, std::u16string_view outputPath, int direction,
+                    std::int64_t total, bool marked) {
+    if (DestinationFailure(fileSystem, outputPath) == JobFailure::FolderMissing) {
+        return JobFailure::FolderMissing;
+    }
+    // The volume's questions take the folder with its separator ("C:\", "\\server\share\").
+    const std::size_t separator = outputPath.find_last_of(u"\\/");
+    const std::u16string folder(separator == std::u16string_view::npos
+                                    ? std::u16string_view(u".")
+                                    : outputPath.substr(0, separator + 1));
+    if (marked && !fileSystem.KeepsStreams(folder)) {
+        return JobFailure::NoMarkOfWeb;
+    }
+    const std::int64_t free = fileSystem.FreeBytes(folder);
+    const std::int64_t needed = direction == kEncrypt ? total + 32 : total;
+    if (free >= 0 && free < needed) {
+        return JobFailure::DiskFull;
+    }
+    return JobFailure::None;
 }
 
 // After the last chunk: the input must end where it ended when the job began. A file that grew
@@ -98,11 +124,16 @@ class Job {
             return Fail(DestinationFailure(fileSystem_, outputPath));
         }
         output_.emplace(fileSystem_, outputPath);
-        output_->SetZoneMark(fileSystem_.ReadZoneMark(inputPath));
+        std::vector<std::uint8_t> mark = fileSystem_.ReadZoneMark(inputPath);
         const std::int64_t total = input->Size();
         if (total < 0) {
             return Fail(JobFailure::InputUnreadable);
         }
+        const JobFailure early = Precheck(fileSystem_, outputPath, direction, total, !mark.empty());
+        if (early != JobFailure::None) {
+            return Fail(early);
+        }
+        output_->SetZoneMark(std::move(mark));
         if (!output_->Create()) {
             return Fail(DestinationFailure(fileSystem_, outputPath));
         }
@@ -114,7 +145,7 @@ class Job {
             return Cancel(*input, stream);
         }
         if (end != PipelineEnd::Done) {
-            return Fail(PipelineFailure(end));
+            return Fail(PipelineFailure(end, output_->file()));
         }
 
         // The checks and the flush may take seconds (about one per GiB on a disk, far more on a

@@ -41,6 +41,9 @@ class File {
     // Writes buffered data to the disk and closes the file. False when that fails; the file is
     // closed either way. Further calls on a closed file fail.
     virtual bool Close() = 0;
+    // Whether the last write or flush that failed did so because the volume is full (or the
+    // user's quota is used up). Asked after the writing has ended, never during it.
+    virtual bool OutOfSpace() const { return false; }
 };
 
 // What a path names, without opening it for reading or writing.
@@ -144,6 +147,12 @@ class FileSystem {
     virtual std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) = 0;
     // The identity of what the path names, links followed; empty when it cannot be had.
     virtual std::optional<FileIdentity> IdentityOf(std::u16string_view path) = 0;
+    // The bytes this user may still write in the folder (quotas counted); -1 when the system does
+    // not tell.
+    virtual std::int64_t FreeBytes(std::u16string_view folder) = 0;
+    // Whether files in the folder can carry named streams (the mark of the web); true where it
+    // cannot be told, so that only a volume known to lack them refuses a mark before the work.
+    virtual bool KeepsStreams(std::u16string_view folder) = 0;
 };
 
 // The operating system's files.

@@ -92,12 +92,6 @@ std::u16string More(std::size_t count) {
 
 }  // namespace
 
-std::u16string_view FailureReason(JobFailure failure) {
-    const auto index = static_cast<std::size_t>(failure);
-    return index < std::size(texts::kFailureReasons) ? texts::kFailureReasons[index]
-                                                     : texts::kFailureReasons[0];
-}
-
 BatchOutcome RunBatch(Toolkit& toolkit, FileSystem& fileSystem, std::span<const std::uint8_t> key,
                       const FileSelection& selection, ProgressWindow& window) {
     BatchOutcome outcome;
@@ -205,7 +199,7 @@ void ShowBatchOutcome(Toolkit& toolkit, const BatchOutcome& outcome) {
     if (outcome.passwordSeemsWrong) {
         text += texts::kPasswordSeemsWrong;
     } else if (outcome.count == 1) {
-        text += FailureReason(outcome.failures.front().reason);  // as a single job says it
+        text = FailureText(outcome.failures.front().reason);  // as a single job says it
     } else {
         const std::size_t failed = outcome.failures.size();
         text += Digits(failed) + std::u16string(texts::kBatchFailedOf) + Digits(outcome.count) +

@@ -13,6 +13,7 @@
 #include "jobs/job_failure.h"
 #include "platform/file_system.h"
 #include "toolkit/toolkit.h"
+#include "ui/failure_text.h"
 #include "ui/file_selection.h"
 #include "ui/progress_window.h"
 
@@ -55,8 +56,5 @@ BatchOutcome RunBatch(Toolkit& toolkit, FileSystem& fileSystem, std::span<const 
 // then "and N more"), or that the password seems wrong. Files that stay beside their replacement
 // are named under kInfoCaption.
 void ShowBatchOutcome(Toolkit& toolkit, const BatchOutcome& outcome);
-
-// The German reason line of a failure, as the boxes show it below "Encode/Decode Error!".
-std::u16string_view FailureReason(JobFailure failure);
 
 }  // namespace vexmora

@@ -5,6 +5,7 @@
 
 #include "jobs/file_job.h"
 #include "ui/dpi.h"
+#include "ui/failure_text.h"
 #include "ui/texts.h"
 
 namespace vexmora {
@@ -76,6 +77,13 @@ void ProgressWindow::ShowFailed() {
     toolkit_.SetTaskbarProgress(window_, TaskbarState::Error, 0, 0);
 }
 
+void ProgressWindow::ShowFailure(JobFailure failure) {
+    toolkit_.SetProgressPosition(bar_, -1);  // the control shows it as empty
+    // On the taskbar too, also while the box waits behind other windows.
+    ShowFailed();
+    toolkit_.ShowMessageBox(texts::kErrorCaption, FailureText(failure), kMessageBoxOk);
+}
+
 void ProgressWindow::ShowFile(std::u16string_view name, std::size_t number, std::size_t count) {
     if (fileName_ == kNoIdentity) {
         toolkit_.ShowControl(waitText_, false);
@@ -104,10 +112,7 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
     }
     ShowProgress(done, total);
     if (done == -1 && total == -1) {
-        // The job failed: this is the only place its failure is shown, on the taskbar too (also
-        // while the box waits behind other windows).
-        ShowFailed();
-        toolkit_.ShowMessageBox(texts::kErrorCaption, texts::kEncodeDecodeError, kMessageBoxOk);
+        ShowFailure(JobFailure::None);  // the bar was emptied above
     }
     if (cancelAsked_ && done == total && total > 0) {
         // The click came while the file was being put in place: it is there now, and the user

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string_view>
 
+#include "jobs/job_failure.h"
 #include "toolkit/toolkit.h"
 
 namespace vexmora {
@@ -24,9 +25,10 @@ class ProgressWindow {
     // The job's progress callback: pumps the pending events, then moves the bar. Returns 1 when
     // "Cancel" was clicked or the window asked to close, before touching the bar; 0 otherwise.
     // (StillWorking, total) only pumps, and keeps answering 1 once a cancel was asked for.
-    // (-1, -1), the job's failure, shows the box texts::kEncodeDecodeError and waits for the
-    // user to dismiss it. Success after a cancel was asked for (it came too late, while the
-    // output was put in place) shows texts::kCancelTooLate under texts::kInfoCaption.
+    // (-1, -1), the job's failure, shows the box of ShowFailure without a reason (a caller that
+    // knows the reason answers (-1, -1) itself and calls ShowFailure). Success after a cancel was
+    // asked for (it came too late, while the output was put in place) shows texts::kCancelTooLate
+    // under texts::kInfoCaption.
     int Callback(std::int64_t done, std::int64_t total);
 
     // The parts of Callback, for a batch that reports its files its own way.
@@ -36,6 +38,9 @@ class ProgressWindow {
     void ShowProgress(std::int64_t done, std::int64_t total);
     // The taskbar button in the error state.
     void ShowFailed();
+    // A job's failure: the taskbar button in the error state, then the box that says
+    // "Encode/Decode Error!" and why (FailureText), until the user dismisses it.
+    void ShowFailure(JobFailure failure);
     // A batch: the name of the file in work and "file 12 of 300" take the place of
     // "Please wait ...".
     void ShowFile(std::u16string_view name, std::size_t number, std::size_t count);

@@ -8,6 +8,7 @@
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
+#include "ui/failure_text.h"
 
 namespace vexmora {
 namespace {
@@ -45,7 +46,7 @@ TEST_F(ProgramTest, EncryptThenDecryptWithExitCodeZero) {
 TEST_F(ProgramTest, FailedJobShowsTheErrorAndExitsWithOne) {
     EXPECT_EQ(Run(u"E " + Quoted(dir.U16("missing")) + u" pw"), kExitJobFailed);
     ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
-    EXPECT_EQ(toolkit.messageBoxes()[0].text, u"Encode/Decode Error!");
+    EXPECT_EQ(toolkit.messageBoxes()[0].text, FailureText(JobFailure::InputUnreadable));
     EXPECT_TRUE(dir.List().empty());
 }
 
@@ -126,7 +127,7 @@ TEST_F(ProgramTest, WindowJobWithoutItsChannelFailsAndTakesNoOtherPassword) {
                                     Quoted(dir.U16("out"))),
                   kExitJobFailed);
         ASSERT_EQ(t.messageBoxes().size(), 1u);
-        EXPECT_EQ(t.messageBoxes()[0].text, u"Encode/Decode Error!");
+        EXPECT_EQ(t.messageBoxes()[0].text, FailureText(JobFailure::Other));
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"in"}));
     }
 }

@@ -4,6 +4,7 @@
 
 #include "driver/system_dialogs.h"
 #include "driver/user_input.h"
+#include "ui/failure_text.h"
 
 namespace vexmora::e2e {
 
@@ -41,10 +42,19 @@ std::string Describe(const RunResult& result) {
     return ::testing::AssertionFailure() << "expected a successful job; " << Describe(result);
 }
 
-::testing::AssertionResult JobFailedWithErrorBox(const RunResult& result) {
+std::wstring FailureBoxText(JobFailure reason) {
+    const std::u16string text = FailureText(reason);
+    return std::wstring(text.begin(), text.end());
+}
+
+::testing::AssertionResult JobFailedWithErrorBox(const RunResult& result,
+                                                 std::optional<JobFailure> reason) {
+    const std::wstring firstLine = std::wstring(kErrorText) + L"\n";
     if (result.exitCode == 1u && result.messageBoxes.size() == 1 &&
         result.messageBoxes[0].caption == kErrorCaption &&
-        result.messageBoxes[0].text == kErrorText &&
+        (reason ? result.messageBoxes[0].text == FailureBoxText(*reason)
+                : result.messageBoxes[0].text.starts_with(firstLine) &&
+                      result.messageBoxes[0].text.size() > firstLine.size()) &&
         result.messageBoxes[0].buttons == std::vector<std::wstring>{L"OK"}) {
         return ::testing::AssertionSuccess();
     }

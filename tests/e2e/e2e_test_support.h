@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "driver/display_dpi.h"
 #include "driver/program_process.h"
 #include "driver/scratch_files.h"
 #include "driver/window_probe.h"
+#include "jobs/job_failure.h"
 
 namespace vexmora::e2e {
 
@@ -38,9 +40,13 @@ class ProgramTest : public ::testing::Test {
 
 // A job that ended well: exit code 0, no message box, no window but the progress window.
 ::testing::AssertionResult JobSucceeded(const RunResult& result);
-// A job that failed: one message box "Encode/Decode Error!" under "Error" with only an OK button,
-// then exit code 1.
-::testing::AssertionResult JobFailedWithErrorBox(const RunResult& result);
+// A job that failed: one message box under "Error" with only an OK button, whose first line is
+// "Encode/Decode Error!" and whose second says why (that of `reason`, when given), then exit
+// code 1.
+::testing::AssertionResult JobFailedWithErrorBox(const RunResult& result,
+                                                 std::optional<JobFailure> reason = std::nullopt);
+// The text of the box of a job that failed for `reason`, as the program shows it.
+std::wstring FailureBoxText(JobFailure reason);
 // A command line that fits no file-job row: exit code 2, no window, no message box.
 ::testing::AssertionResult NothingDone(const RunResult& result);
 

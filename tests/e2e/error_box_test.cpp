@@ -10,10 +10,11 @@ namespace {
 class ErrorBoxTest : public ProgramTest {
   protected:
     // Runs a job that must fail and checks the folder afterwards is as it was before.
-    void ExpectFailureLeavesFolderUnchanged(const std::wstring& parameters) {
+    void ExpectFailureLeavesFolderUnchanged(const std::wstring& parameters,
+                                            std::optional<JobFailure> reason = std::nullopt) {
         SCOPED_TRACE(Narrow(L"parameters: " + parameters));
         const FolderListing before = ListFolder(Folder());
-        EXPECT_TRUE(JobFailedWithErrorBox(Run(parameters)));
+        EXPECT_TRUE(JobFailedWithErrorBox(Run(parameters), reason));
         EXPECT_EQ(ListFolder(Folder()), before);
     }
 };
@@ -26,7 +27,7 @@ TEST_F(ErrorBoxTest, MissingInputShowsTheBoxUntilItIsDismissed) {
     HWND box = WaitForMessageBox(process.Id(), 30s);
     ASSERT_NE(box, nullptr) << "no message box appeared";
     EXPECT_EQ(WindowText(box), kErrorCaption);
-    EXPECT_EQ(MessageBoxText(box), kErrorText);
+    EXPECT_EQ(MessageBoxText(box), FailureBoxText(JobFailure::InputUnreadable));
     std::vector<std::wstring> buttons;
     for (const ChildControl& control : ChildControls(box)) {
         if (SameClass(control.className, L"Button")) {
@@ -43,16 +44,20 @@ TEST_F(ErrorBoxTest, MissingInputShowsTheBoxUntilItIsDismissed) {
 }
 
 TEST_F(ErrorBoxTest, MissingInput) {
-    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"E", At(L"missing.txt"), L"pw"}));
+    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"E", At(L"missing.txt"), L"pw"}),
+                                       JobFailure::InputUnreadable);
     ExpectFailureLeavesFolderUnchanged(
-        QuotedParameters({L"D", At(L"missing.vx"), At(L"out.txt"), L"pw"}));
-    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"D", At(L"missing.vx"), L"pw"}));
+        QuotedParameters({L"D", At(L"missing.vx"), At(L"out.txt"), L"pw"}),
+        JobFailure::InputUnreadable);
+    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"D", At(L"missing.vx"), L"pw"}),
+                                       JobFailure::InputUnreadable);
 }
 
 TEST_F(ErrorBoxTest, OutputFolderDoesNotExist) {
     WriteBytes(At(L"in.txt"), PatternBytes(100, 1));
     ExpectFailureLeavesFolderUnchanged(
-        QuotedParameters({L"E", At(L"in.txt"), At(L"no such folder\\out.vx"), L"pw"}));
+        QuotedParameters({L"E", At(L"in.txt"), At(L"no such folder\\out.vx"), L"pw"}),
+        JobFailure::FolderMissing);
     EXPECT_FALSE(FileExists(At(L"no such folder")));
 }
 
@@ -71,7 +76,8 @@ TEST_F(ErrorBoxTest, OutputSameAsInputKeepsTheInput) {
 
 TEST_F(ErrorBoxTest, WrongPasswordOnDecrypt) {
     WriteBytes(At(L"known.vx"), kSpacePasswordContainer);
-    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"D", At(L"known.vx"), L"wrong horse"}));
+    ExpectFailureLeavesFolderUnchanged(QuotedParameters({L"D", At(L"known.vx"), L"wrong horse"}),
+                                       JobFailure::WrongPasswordOrDamaged);
     EXPECT_FALSE(FileExists(At(L"known")));
 
     // An existing destination keeps its content.

@@ -705,7 +705,7 @@ TEST_F(MainWindowFileCryptTest, DecodeFileWithTheWrongPasswordLeavesNoOutput) {
     ASSERT_EQ(children.size(), 1u);
     HWND box = WaitForMessageBox(children[0], 30s);
     ASSERT_NE(box, nullptr) << "the child showed no error box";
-    EXPECT_EQ(MessageBoxText(box), kErrorText);
+    EXPECT_EQ(MessageBoxText(box), FailureBoxText(JobFailure::WrongPasswordOrDamaged));
     EXPECT_TRUE(PressMessageBoxOk(box));
     EXPECT_EQ(WaitForProcessExit(children[0], 30s), 1u);
     EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);

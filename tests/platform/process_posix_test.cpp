@@ -18,6 +18,7 @@
 #include "temp_dir.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
+#include "ui/failure_text.h"
 
 namespace vexmora {
 namespace {
@@ -258,7 +259,7 @@ TEST(WindowJobPosix, ThePasswordComesThroughTheChannelOrTheJobFails) {
                   row.exitCode);
         if (row.exitCode == kExitJobFailed) {
             ASSERT_EQ(toolkit.messageBoxes().size(), 1u);
-            EXPECT_EQ(toolkit.messageBoxes()[0].text, u"Encode/Decode Error!");
+            EXPECT_EQ(toolkit.messageBoxes()[0].text, FailureText(JobFailure::Other));
             EXPECT_EQ(dir.List(), (std::vector<std::string>{"in"}));
         }
     }

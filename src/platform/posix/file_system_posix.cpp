@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,6 +71,7 @@ class PosixFile final : public File {
                 continue;
             }
             if (put <= 0) {
+                outOfSpace_ = put < 0 && (errno == ENOSPC || errno == EDQUOT);
                 return false;
             }
             data = data.subspan(static_cast<std::size_t>(put));
@@ -82,7 +84,16 @@ class PosixFile final : public File {
         return fd_ >= 0 && fstat(fd_, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
     }
 
-    bool Flush() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+    bool Flush() override {
+        if (fd_ >= 0 && ::fsync(fd_) == 0) {
+            return true;
+        }
+        // Space for delayed writes is found missing only now on some file systems.
+        outOfSpace_ = errno == ENOSPC || errno == EDQUOT;
+        return false;
+    }
+
+    bool OutOfSpace() const override { return outOfSpace_; }
 
     int IsSameFileAs(std::u16string_view path) override {
         struct stat mine {
@@ -107,6 +118,7 @@ class PosixFile final : public File {
 
   private:
     int fd_;
+    bool outOfSpace_ = false;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -254,6 +266,17 @@ class PosixFileSystem final : public FileSystem {
         ::closedir(listing);  // closes fd too
         return entries;
     }
+
+    std::int64_t FreeBytes(std::u16string_view folder) override {
+        struct statvfs info {};
+        if (::statvfs(NativePath(folder).c_str(), &info) != 0) {
+            return -1;
+        }
+        return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+    }
+
+    // No streams here, and no mark to carry either (ReadZoneMark finds none).
+    bool KeepsStreams(std::u16string_view) override { return true; }
 
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
         struct stat info {};

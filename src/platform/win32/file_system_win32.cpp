@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <limits>
 
 #include "platform/win32/unique_resources.h"
 #include "platform/win32/wide_string.h"
@@ -45,6 +46,7 @@ class Win32File final : public File {
             DWORD want = static_cast<DWORD>(std::min(kMaxTransfer, data.size()));
             DWORD put = 0;
             if (!WriteFile(handle_.Get(), data.data(), want, &put, nullptr) || put == 0) {
+                outOfSpace_ = IsFullError(GetLastError());
                 return false;
             }
             data = data.subspan(put);
@@ -60,14 +62,28 @@ class Win32File final : public File {
         return size.QuadPart;
     }
 
-    bool Flush() override { return handle_.Valid() && FlushFileBuffers(handle_.Get()) != 0; }
+    bool Flush() override {
+        if (handle_.Valid() && FlushFileBuffers(handle_.Get()) != 0) {
+            return true;
+        }
+        outOfSpace_ = IsFullError(GetLastError());
+        return false;
+    }
 
     int IsSameFileAs(std::u16string_view path) override;
 
     bool Close() override { return handle_.Close(); }
 
+    bool OutOfSpace() const override { return outOfSpace_; }
+
   private:
+    static bool IsFullError(DWORD error) {
+        return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ||
+               error == ERROR_DISK_QUOTA_EXCEEDED;
+    }
+
     UniqueHandle handle_;
+    bool outOfSpace_ = false;
 };
 
 std::unique_ptr<File> Opened(HANDLE handle) {
@@ -134,6 +150,27 @@ int Win32File::IsSameFileAs(std::u16string_view path) {
         }
     }
     return -1;
+}
+
+// Both ask about the volume through the folder's own path, which need not be the volume's root
+// (a mounted folder, a share).
+std::int64_t Win32FreeBytes(std::u16string_view folder) {
+    ULARGE_INTEGER freeToCaller{};
+    if (!GetDiskFreeSpaceExW(LongPath(folder).c_str(), &freeToCaller, nullptr, nullptr)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(
+        std::min<ULONGLONG>(freeToCaller.QuadPart, std::numeric_limits<std::int64_t>::max()));
+}
+
+bool Win32KeepsStreams(std::u16string_view folder) {
+    wchar_t root[MAX_PATH + 1] = L"";
+    DWORD flags = 0;
+    if (!GetVolumePathNameW(ToWide(folder).c_str(), root, MAX_PATH) ||
+        !GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return true;
+    }
+    return (flags & FILE_NAMED_STREAMS) != 0;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -237,6 +274,10 @@ class Win32FileSystem final : public FileSystem {
         }
         return entries;
     }
+
+    std::int64_t FreeBytes(std::u16string_view folder) override { return Win32FreeBytes(folder); }
+
+    bool KeepsStreams(std::u16string_view folder) override { return Win32KeepsStreams(folder); }
 
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
         const UniqueHandle handle = OpenForQuery(path);
