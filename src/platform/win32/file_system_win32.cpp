@@ -78,8 +78,10 @@ class Win32File final : public File {
 
   private:
     static bool IsFullError(DWORD error) {
+        // ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack (System Error Codes 1000-1299).
+        constexpr DWORD kQuotaExceeded = 1295;
         return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ||
-               error == ERROR_DISK_QUOTA_EXCEEDED;
+               error == kQuotaExceeded;
     }
 
     UniqueHandle handle_;
