@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "temp_dir.h"
+#include "test_support.h"
 
 namespace vexmora {
 namespace {
@@ -154,6 +155,41 @@ TEST(IdentityFromIdInfo, NtfsNumbersWidenedAgreeWithTheNarrowForm) {
     EXPECT_EQ(IdentityFromIdInfo(IdInfo(0x5a000000, id)), IdentityFromHandleInfo(narrow));
     narrow.nFileIndexHigh ^= 1;
     EXPECT_NE(IdentityFromIdInfo(IdInfo(0x5a000000, id)), IdentityFromHandleInfo(narrow));
+}
+
+// What GetVolumeInformationW reports: NTFS and ReFS with FILE_NAMED_STREAMS, the FAT family and
+// optical discs without
+// (https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-getvolumeinformationw),
+// and Wine's Unix drives as NTFS without the flag, though their streams work.
+TEST(VolumeKeepsStreams, TheFlagOrAFileSystemThatAlwaysHasThem) {
+    struct Row {
+        DWORD flags;
+        const wchar_t* fileSystem;
+        bool keeps;
+    };
+    const Row rows[] = {
+        {FILE_NAMED_STREAMS | FILE_PERSISTENT_ACLS, L"NTFS", true},
+        {FILE_NAMED_STREAMS, L"ReFS", true},
+        {FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, L"NTFS", true},  // Wine
+        {FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, L"exFAT", false},
+        {FILE_UNICODE_ON_DISK, L"FAT32", false},
+        {FILE_READ_ONLY_VOLUME, L"UDF", false},
+        {FILE_NAMED_STREAMS, L"SMB server's own", true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(VolumeKeepsStreams(row.flags, row.fileSystem), row.keeps)
+            << std::wstring_view(row.fileSystem).size();
+    }
+    // This volume keeps what the program writes to it, as it says.
+    test::TempDir dir;
+    dir.Write("marked", test::Bytes("x"));
+    const std::u16string folder = dir.Path("").make_preferred().u16string();
+    if (RealFileSystem().KeepsStreams(folder)) {
+        const auto mark = test::Bytes("[ZoneTransfer]\r\nZoneId=3\r\n");
+        EXPECT_TRUE(RealFileSystem().WriteZoneMark(dir.U16("marked"), mark));
+        EXPECT_EQ(RealFileSystem().ReadZoneMark(dir.U16("marked")), mark);
+    }
+    EXPECT_GT(RealFileSystem().FreeBytes(folder), 0);
 }
 
 TEST(ListFolderWin32, HiddenSystemFilesAndFoldersAreMarkedAndFilesSized) {

@@ -249,7 +249,7 @@ TEST_F(BatchJobTest, OneAnswerStandsForTheRestWhenItsBoxIsTicked) {
             EXPECT_EQ(dir.Read(output) != test::Bytes("old"), row.replaced[i]) << output;
             if (i < row.answers.size()) {
                 const auto& box = toolkit->messageBoxes()[i];
-                EXPECT_EQ(box.text, dir.Path(output).u16string() + u"\n" +
+                EXPECT_EQ(box.text, dir.Path(output).make_preferred().u16string() + u"\n" +
                                         std::u16string(texts::kOverwriteQuestion));
                 EXPECT_EQ(box.checkText, texts::kSameForTheRest);
             }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -52,5 +53,10 @@ std::optional<FileIdentity> IdentityFromIdInfo(const FILE_ID_INFO& info);
 
 // The 64-bit identity that GetFileInformationByHandle gives, where FileIdInfo is not to be had.
 FileIdentity IdentityFromHandleInfo(const BY_HANDLE_FILE_INFORMATION& info);
+
+// Whether a volume keeps named streams, from what GetVolumeInformationW reports: its flags and
+// its file system's name. NTFS and ReFS keep them always; Wine calls its Unix drives NTFS and
+// keeps streams on them, but leaves FILE_NAMED_STREAMS out of the flags.
+bool VolumeKeepsStreams(DWORD flags, std::wstring_view fileSystem);
 
 }  // namespace vexmora

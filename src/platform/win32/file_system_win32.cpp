@@ -167,12 +167,13 @@ std::int64_t Win32FreeBytes(std::u16string_view folder) {
 
 bool Win32KeepsStreams(std::u16string_view folder) {
     wchar_t root[MAX_PATH + 1] = L"";
+    wchar_t fileSystem[MAX_PATH + 1] = L"";
     DWORD flags = 0;
     if (!GetVolumePathNameW(ToWide(folder).c_str(), root, MAX_PATH) ||
-        !GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        !GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, fileSystem, MAX_PATH)) {
         return true;
     }
-    return (flags & FILE_NAMED_STREAMS) != 0;
+    return VolumeKeepsStreams(flags, fileSystem);
 }
 
 class Win32FileSystem final : public FileSystem {
