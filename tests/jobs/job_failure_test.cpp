@@ -43,9 +43,10 @@ TEST(JobFailureTest, EachCauseHasItsOwnReason) {
          false},
         {"a busy destination", [](auto& d) { d.canReplace = false; }, kEncrypt, "plain", "taken",
          JobFailure::DestinationBusy, false},
+        // Over an old file, which stays as it was.
         {"a full disk found while writing", [](auto& d) { d.writeBudget = 1000; }, kEncrypt,
-         "plain", "out", JobFailure::DiskFull, true},
-        {"a full disk told before", [](auto& d) { d.freeBytes = 5000; }, kEncrypt, "plain", "out",
+         "plain", "taken", JobFailure::DiskFull, true},
+        {"a full disk told before", [](auto& d) { d.freeBytes = 5000; }, kEncrypt, "plain", "taken",
          JobFailure::DiskFull, false},
         // A disk that says nothing of its space is tried, and does not fail for it.
         {"a write that fails otherwise",
