@@ -77,10 +77,34 @@ expect "a failed setup ends scripts/run with 3" \
   openssl enc -aes-256-cbc -K "$(printf pw | sha256sum | cut -c1-64)" \
     -iv 000102030405060708090a0b0c0d0e0f -in small.txt
 } >x.vx
+# Each failure says why below the same first line: a wrong password, a missing folder, a full
+# disk.
 ( unset DISPLAY; run D x.vx out wrong; declare -p rc seconds out >vars )
 source vars
 expect "D x.vx out wrong without a display" \
-  '[ $rc -eq 1 ] && grep -q "\"Error\": Encode/Decode Error!" <<<"$out" && [ ! -e out ]'
+  '[ $rc -eq 1 ] && grep -q "\"Error\": Encode/Decode Error!" <<<"$out" &&
+   grep -q "Falsches Passwort oder besch.digte Datei" <<<"$out" && [ ! -e out ]'
+( unset DISPLAY; run E small.txt "no folder/out.vx" pw; declare -p rc seconds out >vars )
+source vars
+expect "E into a missing folder says so" \
+  '[ $rc -eq 1 ] && grep -q "Encode/Decode Error!" <<<"$out" &&
+   grep -q "Der Zielordner existiert nicht" <<<"$out"'
+# A volume of 512 KiB, which a test running as root can mount; elsewhere the fake disk of the
+# unit tests stands in (JobFailureTest).
+mkdir full
+if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=512k vexmora-full full 2>/dev/null; then
+  head -c 2097152 /dev/urandom >big.bin
+  printf 'old file' >full/out.vx
+  ( unset DISPLAY; run E big.bin full/out.vx pw; declare -p rc seconds out >vars )
+  source vars
+  expect "E onto a full disk keeps the old file, leaves nothing and says why" \
+    '[ $rc -eq 1 ] && grep -q "Encode/Decode Error!" <<<"$out" &&
+     grep -q "Der Datentr.ger ist voll" <<<"$out" && [ "$(cat full/out.vx)" = "old file" ] &&
+     [ "$(ls -A full)" = out.vx ]'
+  umount full
+else
+  echo "skipped: a full disk (needs root to mount a tmpfs)"
+fi
 ( unset DISPLAY; run D x.vx out pw; declare -p rc seconds out >vars )
 source vars
 expect "D x.vx out pw without a display" \
