@@ -85,27 +85,36 @@ settle() {
   done
 }
 
-# Kills (SIGKILL) the newest process whose command line holds `pattern` after `delay` seconds.
+# Kills (SIGKILL) the newest process whose command line holds `pattern` `delay` seconds after
+# the job began to write (a temporary file of ours showed in `folder`; with `from` "now", at once:
+# a nameless temporary file shows nothing).
 kill_after() {
-  local delay=$1 pattern=$2
+  local delay=$1 pattern=$2 folder=$3 from=$4 i
+  if [ "$from" != now ]; then
+    for i in $(seq 300); do
+      compgen -G "$folder/~vx*" >/dev/null && break
+      sleep 0.02
+    done
+  fi
   sleep "$delay"
   pkill -KILL -n -f -- "$pattern" 2>/dev/null || true
 }
 
 # One round: run PROGRAM... on a fresh copy and kill it at a random moment within `span` seconds.
-round() {  # round WHERE LABEL SPAN PATTERN INPUT OUTPUT EXPECTED COMMAND...
-  local where=$1 label=$2 span=$3 pattern=$4 input=$5 output=$6 expected=$7
-  shift 7
+# FROM: "now" to count the delay from the start, "write" from the first write.
+round() {  # round WHERE LABEL FROM SPAN PATTERN INPUT OUTPUT EXPECTED COMMAND...
+  local where=$1 label=$2 from=$3 span=$4 pattern=$5 input=$6 output=$7 expected=$8
+  shift 8
   local folder="$work/round"
   rm -rf "$folder"
   mkdir "$folder"
   cp "$work/$input" "$folder/$input"
   local delay
-  delay=$(python3 -c "import random; print(f'{random.uniform(0.05, $span):.2f}')")
+  delay=$(python3 -c "import random; print(f'{random.uniform(0.02, $span):.2f}')")
   # In a subshell of its own, whose stderr takes the shell's note of the killed job.
   (
     (cd "$folder" && exec "$@" >/dev/null 2>&1) &
-    kill_after "$delay" "$pattern"
+    kill_after "$delay" "$pattern" "$folder" "$from"
     wait
   ) 2>/dev/null
   settle "$folder" 2
@@ -128,10 +137,10 @@ if [ -x "$cli" ]; then
   # An encrypted output differs in its IV every time: only its size and its decryption tell that
   # it is whole. The decrypted one is compared byte by byte.
   for i in $(seq "$kills"); do
-    round native "encrypt $i" "$encrypt_span" "vexmora-cli E plain.bin" plain.bin out.vx \
+    round native "encrypt $i" now "$encrypt_span" "vexmora-cli E plain.bin" plain.bin out.vx \
       container "$cli" E plain.bin out.vx pw
-    round native "decrypt $i" "$decrypt_span" "vexmora-cli D plain.bin.vx" plain.bin.vx out.bin \
-      "$work/plain.bin" "$cli" D plain.bin.vx out.bin pw
+    round native "decrypt $i" now "$decrypt_span" "vexmora-cli D plain.bin.vx" plain.bin.vx \
+      out.bin "$work/plain.bin" "$cli" D plain.bin.vx out.bin pw
   done
 else
   echo "skipped: native kills (no build/linux/tools/vexmora-cli)"
@@ -149,11 +158,15 @@ if [ -f "$build/vexmora.exe" ] && command -v wine >/dev/null; then
     exe="$work/vexmora.exe"
     cp "$build/vexmora.exe" "$exe"
     encrypt_span=$(cd "$work" && timed wine "$exe" E plain.bin wine.vx pw)
-    # Wine's start-up takes part of that time: the kills fall within the whole run.
+    # Wine's start-up takes a good part of that time (a line that fits no form ends right after
+    # it): the kills fall within the job itself, from its first write (its temporary file has a
+    # name there) to a little past its end.
+    start_up=$(cd "$work" && timed wine "$exe" E a b c d e)
+    span=$(python3 -c "print(f'{max(0.3, 1.1 * ($encrypt_span - $start_up)):.2f}')")
     for i in $(seq "$kills"); do
-      round wine "encrypt $i" "$encrypt_span" "vexmora.exe E plain.bin" plain.bin out.vx \
-        container wine "$exe" E plain.bin out.vx pw
-      round wine "decrypt $i" "$encrypt_span" "vexmora.exe D plain.bin.vx" plain.bin.vx out.bin \
+      round wine "encrypt $i" write "$span" "vexmora.exe E plain.bin" plain.bin out.vx container \
+        wine "$exe" E plain.bin out.vx pw
+      round wine "decrypt $i" write "$span" "vexmora.exe D plain.bin.vx" plain.bin.vx out.bin \
         "$work/plain.bin" wine "$exe" D plain.bin.vx out.bin pw
     done
   fi
