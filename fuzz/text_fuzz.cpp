@@ -51,6 +51,10 @@ class MemoryFileSystem final : public FileSystem {
         return std::make_unique<MemoryFile>(content_, reads_);
     }
     std::unique_ptr<File> CreateNew(std::u16string_view) override { return nullptr; }
+    std::unique_ptr<TemporaryFile> CreateTemporary(std::u16string_view, std::u16string_view,
+                                                   std::span<const std::uint8_t>) override {
+        return nullptr;
+    }
     bool Remove(std::u16string_view) override { return false; }
     bool RemoveThroughHandle(std::u16string_view) override { return false; }
     bool MoveNew(std::u16string_view, std::u16string_view) override { return false; }
@@ -61,7 +65,6 @@ class MemoryFileSystem final : public FileSystem {
         return false;
     }
     bool ReplaceFile(std::u16string_view, std::u16string_view) override { return false; }
-    bool CopyAttributes(std::u16string_view, std::u16string_view) override { return false; }
     bool Link(std::u16string_view, std::u16string_view) override { return false; }
     bool MoveToRecycleBin(std::u16string_view) override { return false; }
     PathKind KindOf(std::u16string_view) override { return PathKind::RegularFile; }

@@ -1,9 +1,15 @@
 // The real disk, broken where a test says: creation, writes past a budget (a full disk: part of
 // the data lands, then the write fails), reads past a budget, files that change their size while
 // they are read, flushing, closing, hard links, moving into place, renaming, deleting, files that
-// cannot be replaced, and a Recycle Bin that works, refuses, deletes for good or is absent. It
-// keeps marks of the web (which the real disk here has not) and logs the steps that replace a
-// file.
+// cannot be replaced, the steps of a temporary file (its settings, its delete disposition set,
+// taken back and set again), and a Recycle Bin that works, refuses, deletes for good or is
+// absent. It keeps marks of the web (which the real disk here has not) and logs the steps that
+// replace a file.
+// A temporary file is the real one (FileSystem::CreateTemporary). While the system would remove
+// it when closed, it cannot be opened by its name, as Windows documents ("Subsequent calls to
+// CreateFile to open the file fail with ERROR_ACCESS_DENIED",
+// https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-deletefilew) and Wine 8
+// does not do: every call here by that name fails and is noted in byNameWhilePending.
 // A job reads on one thread and writes on another: each budget is spent by one of them only, and
 // what a test looks at while the job runs is atomic.
 #pragma once
@@ -37,11 +43,11 @@ class FaultyFileSystem final : public FileSystem {
     };
 
     bool failCreate = false;
-    std::int64_t writeBudget = -1;  // bytes the next writes may put down; -1: unlimited
-    bool budgetIsSpace = true;      // a write over the budget finds the volume full
+    std::int64_t writeBudget = -1;          // bytes the next writes may put down; -1: unlimited
+    bool budgetIsSpace = true;              // a write over the budget finds the volume full
     std::optional<std::int64_t> freeBytes;  // what FreeBytes answers; unset: the truth
     bool keepsStreams = true;               // what KeepsStreams answers
-    std::int64_t readBudget = -1;   // bytes reads may ask for; -1: unlimited
+    std::int64_t readBudget = -1;           // bytes reads may ask for; -1: unlimited
     // Files opened for reading grow (> 0) or shrink (< 0) by this many bytes right after their
     // size was first asked for, as if someone wrote to them during the job.
     std::int64_t sizeChange = 0;
@@ -58,14 +64,27 @@ class FaultyFileSystem final : public FileSystem {
     std::optional<bool> canReplace;  // what CanReplace answers; unset: the truth
     // Marks of the web by path; they travel with their file when it is renamed.
     std::map<std::u16string, std::vector<std::uint8_t>> zoneMarks;
-    bool failWriteZoneMark = false;
+    bool failWriteZoneMark = false;  // also a temporary file's at its creation
+    // A temporary file that replaces a file cannot get that file's attributes and access list.
+    bool failTakeSettings = false;
+    // The volume takes no delete disposition: a temporary file has its name for good.
+    bool failSetDisposition = false;
+    // A temporary file's disposition cannot be taken back when it is to be kept.
+    bool failClearDisposition = false;
+    // After a move into place that failed, the disposition cannot be set again.
+    bool failSetDispositionAgain = false;
+    // By path: the file whose attributes and access list a temporary file took at its creation;
+    // it travels with its file.
+    std::map<std::u16string, std::u16string> settingsFrom;
+    // Calls that named a temporary file while the system would remove it when closed.
+    std::vector<std::u16string> byNameWhilePending;
     Bin bin = Bin::Absent;
     // What KindOf answers for these paths instead of the truth (Unknown: no access, say).
     std::map<std::u16string, PathKind> kinds;
     std::filesystem::path binFolder;
     std::vector<std::u16string> created;
-    // "link <to>", "bin <path>", "replace <to>" and "move <to>" (only moves that succeed),
-    // "remove <path>", "remove by handle <path>".
+    // "link <to>", "bin <path>", "replace <to>" and "move <to>" (only moves that succeed, also
+    // TemporaryFile::Keep's), "remove <path>", "remove by handle <path>".
     std::vector<std::u16string> log;
     // Called right before a move into place, with its destination.
     std::function<void(std::u16string_view to)> beforeReplace;
@@ -84,6 +103,9 @@ class FaultyFileSystem final : public FileSystem {
     std::atomic<bool> closedDuringWrite{false};
 
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
+        if (ByNameWhilePending(path)) {
+            return nullptr;
+        }
         auto file = RealFileSystem().OpenForReading(path);
         return file ? std::make_unique<FaultyFile>(std::move(file), *this) : nullptr;
     }
@@ -95,8 +117,35 @@ class FaultyFileSystem final : public FileSystem {
         auto file = RealFileSystem().CreateNew(path);
         return file ? std::make_unique<FaultyFile>(std::move(file), *this) : nullptr;
     }
+    std::unique_ptr<TemporaryFile> CreateTemporary(
+        std::u16string_view path, std::u16string_view like,
+        std::span<const std::uint8_t> zoneMark) override {
+        created.emplace_back(path);
+        if (failCreate || (!like.empty() && failTakeSettings) ||
+            (!zoneMark.empty() && failWriteZoneMark)) {
+            return nullptr;
+        }
+        auto file = RealFileSystem().CreateTemporary(path, like, {});
+        if (file == nullptr) {
+            return nullptr;
+        }
+        auto faulty = std::make_unique<FaultyTemporaryFile>(std::move(file), *this, path);
+        if (!zoneMark.empty()) {
+            zoneMarks[std::u16string(path)].assign(zoneMark.begin(), zoneMark.end());
+        }
+        if (!like.empty()) {
+            settingsFrom[std::u16string(path)] = like;
+        }
+        if (failSetDisposition) {
+            faulty->Name();
+        }
+        return faulty;
+    }
     bool Remove(std::u16string_view path) override {
         log.push_back(u"remove " + std::u16string(path));
+        if (ByNameWhilePending(path)) {
+            return false;
+        }
         if (removeFailures > 0) {
             --removeFailures;
             return false;
@@ -106,6 +155,9 @@ class FaultyFileSystem final : public FileSystem {
     }
     bool RemoveThroughHandle(std::u16string_view path) override {
         log.push_back(u"remove by handle " + std::u16string(path));
+        if (ByNameWhilePending(path)) {
+            return false;
+        }
         zoneMarks.erase(std::u16string(path));
         return !failRemoveThroughHandle && RealFileSystem().RemoveThroughHandle(path);
     }
@@ -113,11 +165,8 @@ class FaultyFileSystem final : public FileSystem {
         if (beforeReplace) {
             beforeReplace(to);
         }
-        if (replaceFailures > 0) {
-            --replaceFailures;
-            return false;
-        }
-        if (failReplace || !RealFileSystem().ReplaceFile(from, to)) {
+        if (ByNameWhilePending(from) || ByNameWhilePending(to) || MoveFails() ||
+            !RealFileSystem().ReplaceFile(from, to)) {
             return false;
         }
         MoveMark(from, to);
@@ -125,33 +174,36 @@ class FaultyFileSystem final : public FileSystem {
         return true;
     }
     bool MoveNew(std::u16string_view from, std::u16string_view to) override {
-        if (failMoveNew || !RealFileSystem().MoveNew(from, to)) {
+        if (ByNameWhilePending(from) || ByNameWhilePending(to) || failMoveNew ||
+            !RealFileSystem().MoveNew(from, to)) {
             return false;
         }
         MoveMark(from, to);
         log.push_back(u"move " + std::u16string(to));
         return true;
     }
-    int LinkCount(std::u16string_view path) override { return RealFileSystem().LinkCount(path); }
+    int LinkCount(std::u16string_view path) override {
+        return ByNameWhilePending(path) ? -1 : RealFileSystem().LinkCount(path);
+    }
     bool CanReplace(std::u16string_view path) override {
         return canReplace.value_or(RealFileSystem().CanReplace(path));
     }
     std::vector<std::uint8_t> ReadZoneMark(std::u16string_view path) override {
+        if (ByNameWhilePending(path)) {
+            return {};
+        }
         const auto mark = zoneMarks.find(std::u16string(path));
         return mark == zoneMarks.end() ? std::vector<std::uint8_t>() : mark->second;
     }
     bool WriteZoneMark(std::u16string_view path, std::span<const std::uint8_t> mark) override {
-        if (failWriteZoneMark || !RealFileSystem().Exists(path)) {
+        if (ByNameWhilePending(path) || failWriteZoneMark || !RealFileSystem().Exists(path)) {
             return false;
         }
         zoneMarks[std::u16string(path)].assign(mark.begin(), mark.end());
         return true;
     }
-    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
-        return RealFileSystem().CopyAttributes(from, to);
-    }
     bool Link(std::u16string_view existing, std::u16string_view link) override {
-        if (failLink || !RealFileSystem().Link(existing, link)) {
+        if (ByNameWhilePending(existing) || failLink || !RealFileSystem().Link(existing, link)) {
             return false;
         }
         log.push_back(u"link " + std::u16string(link));
@@ -175,10 +227,15 @@ class FaultyFileSystem final : public FileSystem {
         return false;
     }
     PathKind KindOf(std::u16string_view path) override {
+        if (ByNameWhilePending(path)) {
+            return PathKind::Unknown;
+        }
         const auto found = kinds.find(std::u16string(path));
         return found != kinds.end() ? found->second : RealFileSystem().KindOf(path);
     }
-    bool Exists(std::u16string_view path) override { return RealFileSystem().Exists(path); }
+    bool Exists(std::u16string_view path) override {
+        return !ByNameWhilePending(path) && RealFileSystem().Exists(path);
+    }
     std::optional<std::vector<FolderEntry>> ListFolder(std::u16string_view folder) override {
         auto entries = RealFileSystem().ListFolder(folder);
         if (!entries) {
@@ -201,17 +258,46 @@ class FaultyFileSystem final : public FileSystem {
     bool KeepsStreams(std::u16string_view) override { return keepsStreams; }
 
   private:
+    // What travels with a file: its mark of the web and where its settings came from.
     void MoveMark(std::u16string_view from, std::u16string_view to) {
         const auto mark = zoneMarks.extract(std::u16string(from));
         zoneMarks.erase(std::u16string(to));
         if (!mark.empty()) {
             zoneMarks[std::u16string(to)] = mark.mapped();
         }
+        const auto settings = settingsFrom.extract(std::u16string(from));
+        settingsFrom.erase(std::u16string(to));
+        if (!settings.empty()) {
+            settingsFrom[std::u16string(to)] = settings.mapped();
+        }
+    }
+    void Forget(std::u16string_view path) {
+        zoneMarks.erase(std::u16string(path));
+        settingsFrom.erase(std::u16string(path));
+    }
+    // Whether the next move into place fails.
+    bool MoveFails() {
+        if (replaceFailures > 0) {
+            --replaceFailures;
+            return true;
+        }
+        return failReplace;
+    }
+    // True, and noted, when path names a temporary file that the system would remove when closed.
+    bool ByNameWhilePending(std::u16string_view path) {
+        if (!pending_.contains(std::u16string(path))) {
+            return false;
+        }
+        byNameWhilePending.emplace_back(path);
+        return true;
     }
 
-    class FaultyFile final : public File {
+    std::set<std::u16string> pending_;  // the names of such temporary files
+
+    template <typename Interface>
+    class FaultyFileOf : public Interface {
       public:
-        FaultyFile(std::unique_ptr<File> file, FaultyFileSystem& disk)
+        FaultyFileOf(std::unique_ptr<Interface> file, FaultyFileSystem& disk)
             : file_(std::move(file)), disk_(disk), size_(file_->Size()) {}
         bool ReadExactly(std::span<std::uint8_t> buffer) override {
             while (!buffer.empty()) {
@@ -276,7 +362,7 @@ class FaultyFileSystem final : public FileSystem {
         }
         bool OutOfSpace() const override { return outOfSpace_; }
 
-      private:
+      protected:
         bool outOfSpace_ = false;
         bool Write(std::span<const std::uint8_t> data) {
             if (disk_.writeBudget >= 0 &&
@@ -299,12 +385,76 @@ class FaultyFileSystem final : public FileSystem {
             budget -= static_cast<std::int64_t>(n);
             return true;
         }
-        std::unique_ptr<File> file_;
+        std::unique_ptr<Interface> file_;
         FaultyFileSystem& disk_;
         std::int64_t size_;  // the real size when opened (-1 for files being written)
         std::int64_t position_ = 0;
         bool sized_ = false;
         std::atomic<int> writing_{0};
+    };
+    using FaultyFile = FaultyFileOf<File>;
+
+    // The real temporary file, with the system's steps failing where the test says. A file that
+    // the system would (no longer) remove has its temporary name for good: the real file gets it
+    // by a Keep of its own.
+    class FaultyTemporaryFile final : public FaultyFileOf<TemporaryFile> {
+      public:
+        FaultyTemporaryFile(std::unique_ptr<TemporaryFile> file, FaultyFileSystem& disk,
+                            std::u16string_view path)
+            : FaultyFileOf(std::move(file), disk), path_(path) {
+            if (file_->DeletedWhenClosed()) {
+                disk_.pending_.insert(path_);
+            }
+        }
+        ~FaultyTemporaryFile() override { Close(); }
+
+        bool DeletedWhenClosed() const override { return file_->DeletedWhenClosed(); }
+        bool Keep(std::u16string_view to, bool replace) override {
+            const bool pending = file_->DeletedWhenClosed();
+            if (closed_ || (pending && disk_.failClearDisposition)) {
+                return false;
+            }
+            if (disk_.beforeReplace) {
+                disk_.beforeReplace(to);
+            }
+            if (disk_.MoveFails()) {
+                if (pending && disk_.failSetDispositionAgain) {
+                    Name();
+                }
+                return false;
+            }
+            if (!file_->Keep(to, replace)) {
+                return false;
+            }
+            disk_.pending_.erase(path_);
+            disk_.MoveMark(path_, to);
+            disk_.log.push_back((replace ? u"replace " : u"move ") + std::u16string(to));
+            path_ = to;
+            return true;
+        }
+        bool Close() override {
+            if (closed_) {
+                return false;
+            }
+            closed_ = true;
+            const bool pending = file_->DeletedWhenClosed();
+            const bool closed = FaultyFileOf::Close();
+            if (pending) {
+                disk_.pending_.erase(path_);
+                disk_.Forget(path_);  // the system removed the file
+            }
+            return closed;
+        }
+        // The file keeps its temporary name for good.
+        void Name() {
+            if (file_->Keep(path_, false)) {
+                disk_.pending_.erase(path_);
+            }
+        }
+
+      private:
+        std::u16string path_;  // the name it has, or will have if the system cannot remove it
+        bool closed_ = false;
     };
 };
 

@@ -84,12 +84,11 @@ std::u16string KeptNameFor(std::u16string_view destination, std::u16string_view 
            std::u16string(destination.substr(dot));
 }
 
-Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
-                     std::u16string_view destination) {
+Placement PutInPlace(FileSystem& fileSystem, TemporaryFile& file, std::u16string_view destination) {
     if (fileSystem.KindOf(destination) != PathKind::RegularFile) {
-        return {fileSystem.ReplaceFile(temporary, destination), {}};
+        // Only where nothing is: a file that appeared meanwhile has no second name to survive in.
+        return {file.Keep(destination, false), {}};
     }
-    fileSystem.CopyAttributes(destination, temporary);
     const std::u16string secondName = TemporaryPathBeside(destination);
     if (!fileSystem.Link(destination, secondName)) {
         // Without a second name nothing can tell whether the bin holds the file (and a volume
@@ -98,7 +97,7 @@ Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
         if (kept == destination) {
             return {};  // it cannot step aside: nothing is replaced
         }
-        if (fileSystem.ReplaceFile(temporary, destination)) {
+        if (file.Keep(destination, true)) {
             return {true, kept};
         }
         return fileSystem.ReplaceFile(kept, destination) ? Placement{} : Placement{false, kept};
@@ -112,7 +111,7 @@ Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
     const bool inBin = !refused && links > 1 && fileSystem.LinkCount(secondName) == links;
 
     Placement placement;
-    placement.placed = fileSystem.ReplaceFile(temporary, destination);
+    placement.placed = file.Keep(destination, true);
     if (!placement.placed && !refused) {
         if (fileSystem.ReplaceFile(secondName, destination)) {
             return placement;  // the old file is back where it was
@@ -131,24 +130,25 @@ OutputFile::OutputFile(FileSystem& fileSystem, std::u16string_view destination)
     : fileSystem_(fileSystem), destination_(destination) {}
 
 bool OutputFile::Create() {
+    // Only a file that is replaced lends its settings: there is nothing to copy from a missing
+    // one, and nothing should be copied from whatever else stands there.
+    const std::u16string like =
+        fileSystem_.KindOf(destination_) == PathKind::RegularFile ? destination_ : u"";
     // A name that is taken (by chance or by someone else) is not ours to open: try another.
     constexpr int kAttempts = 8;
     for (int attempt = 0; attempt < kAttempts && file_ == nullptr; ++attempt) {
         temporary_ = TemporaryPathBeside(destination_);
-        file_ = fileSystem_.CreateNew(temporary_);
+        file_ = fileSystem_.CreateTemporary(temporary_, like, zoneMark_);
         if (file_ == nullptr && fileSystem_.KindOf(temporary_) == PathKind::Missing) {
-            break;  // not a clash: the folder does not take new files
+            break;  // not a clash: the folder, the settings or the mark cannot be had
         }
     }
     return file_ != nullptr;
 }
 
 bool OutputFile::Finish() {
-    const bool flushed = file_->Flush();
-    const bool closed = file_->Close();
-    // The mark goes on before the move, so that the file never stands at its place without it.
-    const bool marked = zoneMark_.empty() || fileSystem_.WriteZoneMark(temporary_, zoneMark_);
-    if (!flushed || !closed || !marked) {
+    // The file stays open until it is in place: closed before, it would be gone.
+    if (!file_->Flush()) {
         Discard();
         return false;
     }
@@ -156,20 +156,26 @@ bool OutputFile::Finish() {
 }
 
 bool OutputFile::Place() {
-    const Placement placement = PutInPlace(fileSystem_, temporary_, destination_);
+    const Placement placement = PutInPlace(fileSystem_, *file_, destination_);
     keptOldFile_ = placement.keptOldFile;
     if (!placement.placed) {
         Discard();
         return false;
     }
+    // Every byte is on the disk since the flush and the file has its name: a close that fails
+    // now can take nothing back.
+    file_->Close();
     file_ = nullptr;
     return true;
 }
 
 void OutputFile::Discard() {
     if (file_ != nullptr) {
+        const bool named = !file_->DeletedWhenClosed();
         file_->Close();
-        RemoveOurs(fileSystem_, temporary_);
+        if (named) {
+            RemoveOurs(fileSystem_, temporary_);
+        }
         file_ = nullptr;
     }
 }

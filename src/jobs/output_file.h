@@ -34,20 +34,20 @@ struct Placement {
     std::u16string keptOldFile;
 };
 
-// Puts the finished file `temporary` (in the same folder) at destination. An existing file there
-// first lends the new one its attributes and security settings. It then gets a second name and
-// goes to the Recycle Bin right before the new file takes its place; the second name is removed
-// only when the bin surely holds the file (the second name's link count is what it was before,
-// so the file still has its other name, in the bin). Otherwise (a bin that refuses, deletes for
-// good, or is missing) the second name becomes the visible KeptNameFor name. On a volume without
-// hard links the bin cannot be checked and is not tried: the old file moves to its visible name
-// first. On a failed placement the old file is at destination again, or, if even that fails,
-// under keptOldFile.
-Placement PutInPlace(FileSystem& fileSystem, std::u16string_view temporary,
-                     std::u16string_view destination);
+// Puts the finished, flushed temporary file `file` (created for destination) at destination, by
+// TemporaryFile::Keep: where nothing is there, only while the name is free. An existing file there
+// gets a second name and goes to the Recycle Bin right before the new file takes its place; the
+// second name is removed only when the bin surely holds the file (the second name's link count
+// is what it was before, so the file still has its other name, in the bin). Otherwise (a bin
+// that refuses, deletes for good, or is missing) the second name becomes the visible KeptNameFor
+// name. On a volume without hard links the bin cannot be checked and is not tried: the old file
+// moves to its visible name first. On a failed placement the old file is at destination again,
+// or, if even that fails, under keptOldFile, and `file` is as temporary as before.
+Placement PutInPlace(FileSystem& fileSystem, TemporaryFile& file, std::u16string_view destination);
 
-// One output on its way to its destination. Discarded (the temporary file deleted) when
-// destroyed before Commit succeeded.
+// One output on its way to its destination. Discarded (the temporary file gone) when destroyed
+// before Commit succeeded; the system removes it also when the process dies before that
+// (FileSystem::CreateTemporary).
 class OutputFile {
   public:
     OutputFile(FileSystem& fileSystem, std::u16string_view destination);
@@ -55,19 +55,20 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file, exclusively, with a fresh name when a name is taken. False
-    // when it cannot be created.
+    // The mark of the web (FileSystem::ReadZoneMark) that the output gets from its creation on;
+    // none when empty. Only before Create.
+    void SetZoneMark(std::vector<std::uint8_t> mark) { zoneMark_ = std::move(mark); }
+    // Creates the temporary file, exclusively, with a fresh name when a name is taken. Where the
+    // destination is a regular file now, the temporary file has its attributes and access
+    // settings from its creation on. False when it cannot be created or given them, or the mark.
     bool Create();
     // The temporary file; only between a successful Create and Commit or Discard.
     File& file() { return *file_; }
-    // The mark of the web (FileSystem::ReadZoneMark) that the output gets before it is put in
-    // place; none when empty.
-    void SetZoneMark(std::vector<std::uint8_t> mark) { zoneMark_ = std::move(mark); }
-    // Flushes the file to the disk, closes it, gives it the zone mark and puts it in place
-    // (PutInPlace). False on any failure, and the temporary file is gone.
+    // Flushes the file to the disk and puts it in place (PutInPlace). False on any failure, and
+    // the temporary file is gone.
     bool Commit() { return Finish() && Place(); }
-    // Commit in two steps, so that a job can still be cancelled between them: Finish flushes,
-    // closes and marks (after it only Place or Discard), Place puts the file in place. Each is
+    // Commit in two steps, so that a job can still be cancelled between them: Finish flushes
+    // (after it only Place or Discard), Place puts the file in place and closes it. Each is
     // false, and the temporary file gone, on failure.
     bool Finish();
     bool Place();
@@ -79,7 +80,7 @@ class OutputFile {
     FileSystem& fileSystem_;
     std::u16string destination_;
     std::u16string temporary_;
-    std::unique_ptr<File> file_;
+    std::unique_ptr<TemporaryFile> file_;
     std::vector<std::uint8_t> zoneMark_;
     std::u16string keptOldFile_;
 };

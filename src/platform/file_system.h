@@ -46,6 +46,26 @@ class File {
     virtual bool OutOfSpace() const { return false; }
 };
 
+// A new file that exists only while this program holds it, until Keep gives it a name for good:
+// the system removes it when it is closed, and also when the process ends without closing it
+// (killed, crashed, logged off), so that no partial output outlives its job. On Windows it has a
+// name meanwhile and carries a delete disposition; on POSIX it has no name at all (O_TMPFILE).
+class TemporaryFile : public File {
+  public:
+    // Whether the system removes the file when it is closed. False where the volume offers no way
+    // to (or the mark could not be set again after a Keep that failed): the file then has the name
+    // it was created under, as CreateNew's has, and is the caller's to delete once closed.
+    virtual bool DeletedWhenClosed() const = 0;
+    // Gives the file the name `path`, in the folder it was created for, for good: over a file of
+    // that name in one step when `replace`, else only while the name is free. The new name is on
+    // the disk when Keep returns (write-through; on POSIX the folder is synced); the data is not
+    // flushed here (Flush first). True: the file stays once closed, under path only. False:
+    // nothing changed (the file is as temporary as before, a file at path untouched), except that
+    // DeletedWhenClosed may have turned false. Fails on a closed file. Once kept, Keep moves the
+    // file on to another name.
+    virtual bool Keep(std::u16string_view path, bool replace) = 0;
+};
+
 // What a path names, without opening it for reading or writing.
 enum class PathKind {
     Missing,      // nothing (the folder exists or not)
@@ -99,6 +119,23 @@ class FileSystem {
     // Creates a new file for writing; fails (nullptr) when the path exists already. On POSIX only
     // its owner may read and write it.
     virtual std::unique_ptr<File> CreateNew(std::u16string_view path) = 0;
+    // Creates a new file for reading and writing that lasts only until it is closed, unless kept
+    // (see TemporaryFile). `path` is a name that no file has yet, in the folder where the file is
+    // to be kept: the file has it until then on Windows, and on POSIX where the volume cannot make
+    // a file without a name (there Keep with replace also needs it free for a moment). Before a
+    // byte is written, the file has
+    // - when `like` is not empty, the attributes and access settings of that file, as a file that
+    //   replaces it keeps them: on Windows its hidden, system, archive and not-indexed attributes
+    //   and its access list (its inherited entries as the folder gives them); on POSIX its
+    //   permission bits and group, never more open than it (bits for a group or owner that the
+    //   new file cannot have are dropped). Without `like`, on POSIX only its owner may read and
+    //   write it; on Windows it inherits from the folder;
+    // - when `zoneMark` is not empty, that mark of the web (see ReadZoneMark).
+    // nullptr, and nothing is left behind, when the name is taken, the folder takes no new file,
+    // or any of the above cannot be given (`like` cannot be read, the volume keeps no streams).
+    virtual std::unique_ptr<TemporaryFile> CreateTemporary(
+        std::u16string_view path, std::u16string_view like,
+        std::span<const std::uint8_t> zoneMark) = 0;
     // Deletes a file. False when it could not be deleted.
     virtual bool Remove(std::u16string_view path) = 0;
     // The second try for a file that Remove could not delete: through a handle opened with delete
@@ -110,11 +147,6 @@ class FileSystem {
     // where the system allows, and durably (write-through; on POSIX the folder is synced too).
     // False (and nothing changed) on failure.
     virtual bool ReplaceFile(std::u16string_view from, std::u16string_view to) = 0;
-    // Gives the file `to` (made by this program) the attributes and security settings of `from`
-    // where the system allows, as a file that replaces `from` keeps them: permission bits and
-    // group on POSIX (never more open than `from`), attributes and access list on Windows.
-    // False when nothing could be copied; `to` is then as it was.
-    virtual bool CopyAttributes(std::u16string_view from, std::u16string_view to) = 0;
     // Renames `from` to `to` in the same folder, durably, but never over a file: false (and
     // nothing changed) when `to` exists or the move fails.
     virtual bool MoveNew(std::u16string_view from, std::u16string_view to) = 0;

@@ -643,6 +643,118 @@ TEST_F(FileJobReplaceTest, FailedMoveAfterTheBinPutsTheOldFileBack) {
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"bin", "in", "out"}));
 }
 
+// The temporary file goes by itself until it is put in place (a delete disposition; natively it
+// has no name) and has the replaced file's settings from its creation on. Whichever step of the
+// system fails, with or without a file to replace: no old file is lost, no destination is half
+// written, and a file of ours stays in the folder only where the system could remove it neither
+// by itself nor by its name.
+TEST_F(FileJobReplaceTest, EachStepOfTheTemporaryFileMayFail) {
+    struct Row {
+        const char* what;
+        bool failTakeSettings = false;
+        bool failSetDisposition = false;
+        bool failClearDisposition = false;
+        int replaceFailures = 0;  // the temporary file's rename (then the old file's move back)
+        bool failSetDispositionAgain = false;
+        bool failRemove = false;  // by name and through a handle
+        int resultWithoutOld = 0;
+        int resultOverOld = 0;
+        bool leftOver = false;
+    };
+    const std::vector<Row> rows = {
+        {.what = "nothing fails", .resultWithoutOld = 1, .resultOverOld = 1},
+        {.what = "the replaced file's settings cannot be given",
+         .failTakeSettings = true,
+         .resultWithoutOld = 1},
+        {.what = "no disposition: the file is deleted by its name",
+         .failSetDisposition = true,
+         .resultWithoutOld = 1,
+         .resultOverOld = 1},
+        {.what = "no disposition, the rename fails",
+         .failSetDisposition = true,
+         .replaceFailures = 1},
+        {.what = "no disposition, the rename and the deletes fail",
+         .failSetDisposition = true,
+         .replaceFailures = 1,
+         .failRemove = true,
+         .leftOver = true},
+        {.what = "the disposition cannot be taken back", .failClearDisposition = true},
+        {.what = "the disposition cannot be taken back, the deletes would fail",
+         .failClearDisposition = true,
+         .failRemove = true},
+        {.what = "the rename fails", .replaceFailures = 1},
+        {.what = "the rename fails, the deletes would fail",
+         .replaceFailures = 1,
+         .failRemove = true},
+        {.what = "the rename and the disposition again fail",
+         .replaceFailures = 1,
+         .failSetDispositionAgain = true},
+        {.what = "the rename, the disposition again and the deletes fail",
+         .replaceFailures = 1,
+         .failSetDispositionAgain = true,
+         .failRemove = true,
+         .leftOver = true},
+    };
+    const Bytes container = [&] {
+        EXPECT_EQ(Run(kEncrypt, "in", "fresh"), 1);
+        return dir.Read("fresh");
+    }();
+    CipherParams params = DefaultCipherParams();
+    params.explicitIv = IvBlock{};
+    std::copy_n(container.begin(), 16, params.explicitIv->begin());
+    const auto oldSomewhere = disk.beforeReplace;
+    for (const Row& row : rows) {
+        for (const bool overOld : {false, true}) {
+            SCOPED_TRACE(std::string(row.what) + (overOld ? ", over a file" : ", no file there"));
+            for (const std::string& name : dir.List()) {
+                if (name != "in" && name != "bin") {
+                    std::filesystem::remove(dir.Path(name));
+                }
+            }
+            std::filesystem::remove(dir.Path("bin/out"));
+            if (overOld) {
+                dir.Write("out", old);
+            }
+            FaultyFileSystem faulty;
+            faulty.bin = FaultyFileSystem::Bin::Works;
+            faulty.binFolder = dir.Path("bin");
+            faulty.beforeReplace = overOld ? oldSomewhere : nullptr;
+            faulty.failTakeSettings = row.failTakeSettings;
+            faulty.failSetDisposition = row.failSetDisposition;
+            faulty.failClearDisposition = row.failClearDisposition;
+            faulty.replaceFailures = row.replaceFailures;
+            faulty.failSetDispositionAgain = row.failSetDispositionAgain;
+            faulty.removeFailures = row.failRemove ? 1 : 0;
+            faulty.failRemoveThroughHandle = row.failRemove;
+            const int result = overOld ? row.resultOverOld : row.resultWithoutOld;
+            EXPECT_EQ(Run(kEncrypt, "in", "out", 0, nullptr, faulty, params), result);
+
+            std::vector<std::string> expected = {"bin", "in"};
+            if (result == 1) {
+                expected.push_back("out");
+                EXPECT_EQ(dir.Read("out"), container);
+                EXPECT_EQ(dir.Read("bin/out"), overOld ? old : Bytes());
+            } else if (overOld) {
+                expected.push_back("out");
+                EXPECT_EQ(dir.Read("out"), old);
+            }
+            const auto ours = [](const std::string& name) { return name.rfind("~vx", 0) == 0; };
+            std::vector<std::string> listing = dir.List();
+            EXPECT_EQ(std::count_if(listing.begin(), listing.end(), ours), row.leftOver ? 1 : 0);
+            listing.erase(std::remove_if(listing.begin(), listing.end(), ours), listing.end());
+            EXPECT_EQ(listing, expected);
+            // The new file took the old one's settings when it was made, and only from it.
+            const auto settings = faulty.settingsFrom.find(Out());
+            EXPECT_EQ(settings != faulty.settingsFrom.end() ? settings->second : u"",
+                      result == 1 && overOld ? Out() : u"");
+            if (row.failTakeSettings && overOld) {
+                EXPECT_EQ(faulty.bytesRead.load(), 0) << "work done for an output that cannot be";
+            }
+            EXPECT_TRUE(faulty.byNameWhilePending.empty());
+        }
+    }
+}
+
 #ifndef _WIN32
 TEST_F(FileJobReplaceTest, NewFileIsNeverMoreOpenThanTheOldOneOrTheInput) {
     const auto mode = [&](const char* name) {

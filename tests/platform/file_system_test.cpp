@@ -1,4 +1,4 @@
-// The real file system's listing and identities, natively and under Wine.
+// The real file system's listing, identities and temporary files, natively and under Wine.
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "temp_dir.h"
@@ -59,6 +60,58 @@ TEST(RealFileSystem, IdentitiesTellNamesOfOneFileFromOtherFiles) {
         const std::optional<FileIdentity> other = disk.IdentityOf(dir.U16(row.path));
         EXPECT_EQ(other.has_value(), std::string(row.path) != "missing");
         EXPECT_EQ(other == identity, row.same == 1);
+    }
+}
+
+// A temporary file stays only where it is kept, with its data; closed or dropped before that, it
+// leaves nothing (Windows and Wine: its delete disposition; natively it never had a name).
+TEST(RealFileSystem, TemporaryFileStaysOnlyWhereKept) {
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    const std::vector<std::uint8_t> data = {'n', 'e', 'w', 0, 1};
+    struct Row {
+        const char* what;
+        bool oldThere;             // "out" holds a file before
+        std::optional<bool> keep;  // Keep("out", replace); none: not kept
+        bool close;                // closed, else only dropped
+        bool kept;
+    };
+    const std::vector<Row> rows = {
+        {"closed", false, std::nullopt, true, false},
+        {"dropped", false, std::nullopt, false, false},
+        {"closed beside a file", true, std::nullopt, true, false},
+        {"kept under a free name", false, false, true, true},
+        {"kept under a free name, then dropped", false, false, false, true},
+        {"kept over a file", true, true, true, true},
+        {"not kept over a file without replace", true, false, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        if (row.oldThere) {
+            dir.Write("out", old);
+        }
+        std::unique_ptr<TemporaryFile> file =
+            RealFileSystem().CreateTemporary(dir.U16("~vx00000000.tmp"), u"", {});
+        ASSERT_NE(file, nullptr);
+        EXPECT_TRUE(file->DeletedWhenClosed());
+        ASSERT_TRUE(file->WriteAll(data));
+        ASSERT_TRUE(file->Flush());
+#ifndef _WIN32
+        EXPECT_EQ(dir.List().size(), row.oldThere ? 1u : 0u) << "a nameless file has no name";
+#endif
+        if (row.keep) {
+            EXPECT_EQ(file->Keep(dir.U16("out"), *row.keep), row.kept);
+            EXPECT_EQ(file->DeletedWhenClosed(), !row.kept);
+        }
+        if (row.close) {
+            EXPECT_TRUE(file->Close());
+        }
+        file = nullptr;
+        const bool there = row.oldThere || row.kept;
+        EXPECT_EQ(dir.List(), there ? std::vector<std::string>{"out"} : std::vector<std::string>{});
+        if (there) {
+            EXPECT_EQ(dir.Read("out"), row.kept ? data : old);
+        }
     }
 }
 

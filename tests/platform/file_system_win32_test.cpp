@@ -1,6 +1,6 @@
-// What the Win32 listing and identities make of what the system reports. Wine has no cloud
-// placeholders, deduplicated files, name-surrogate tags or ReFS, so those are fake structures
-// filled as Microsoft documents them: the tags in
+// What the Win32 listing, identities and temporary files make of what the system reports. Wine has
+// no cloud placeholders, deduplicated files, name-surrogate tags or ReFS, so those are fake
+// structures filled as Microsoft documents them: the tags in
 // https://learn.microsoft.com/en-us/openspecs/windows_protocols/ms-fscc/c8e77b37-3909-4fe6-a4ea-2b9d423b1ee4
 // (dwReserved0 holds the tag of a reparse point,
 // https://learn.microsoft.com/en-us/windows/win32/api/minwinbase/ns-minwinbase-win32_find_dataw),
@@ -8,12 +8,18 @@
 #include "platform/win32/file_information.h"
 
 #include <gtest/gtest.h>
+// After windows.h:
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <memory>
+#include <optional>
+#include <tuple>
 #include <vector>
 
+#include "platform/win32/file_safety_win32.h"
 #include "temp_dir.h"
 #include "test_support.h"
 
@@ -220,6 +226,80 @@ TEST(ListFolderWin32, HiddenSystemFilesAndFoldersAreMarkedAndFilesSized) {
         {u"system.txt", EntryKind::File, false, 2},
     };
     EXPECT_EQ(*entries, expected);
+}
+
+// The access list a replacing file is created with. Wine 8 keeps no access lists of its own on
+// files (it reports one made from the Unix permission bits and takes none that is set: probe), so
+// this checks the descriptor given to CreateFileW against what Microsoft documents for a new
+// object: a list that is not protected gets the folder's inheritable entries merged in
+// (https://learn.microsoft.com/en-us/windows/win32/secauthz/dacl-for-a-new-object).
+TEST(DescriptorLike, KeepsExplicitAndProtectedListsAndLeavesInheritedOnesToTheFolder) {
+    struct Row {
+        const wchar_t* model;  // SDDL
+        bool inherits;         // created without a descriptor of its own
+    };
+    const std::vector<Row> rows = {
+        {L"D:AI(A;ID;FA;;;SY)(A;ID;0x1200a9;;;BU)", true},
+        {L"D:PAI(A;;FA;;;SY)(A;;FA;;;OW)", false},   // protected: nothing is merged in
+        {L"D:AI(D;;FW;;;BU)(A;ID;FA;;;SY)", false},  // an explicit entry among inherited
+        {L"D:P", false},                             // protected and empty: no access
+        {L"D:AI", false},                            // empty: the folder might give more
+        {L"D:NO_ACCESS_CONTROL", false},             // no list: everyone, as before
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.model)));
+        PSECURITY_DESCRIPTOR received = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.model, SDDL_REVISION_1,
+                                                                         &received, nullptr));
+        const std::unique_ptr<void, decltype(&LocalFree)> model(received, &LocalFree);
+        SECURITY_DESCRIPTOR descriptor{};
+        const std::optional<PSECURITY_DESCRIPTOR> given = DescriptorLike(model.get(), descriptor);
+        ASSERT_TRUE(given.has_value());
+        EXPECT_EQ(*given == nullptr, row.inherits);
+        if (*given == nullptr) {
+            continue;
+        }
+        const auto dacl = [](PSECURITY_DESCRIPTOR of) {
+            BOOL present = FALSE, defaulted = FALSE;
+            PACL list = nullptr;
+            SECURITY_DESCRIPTOR_CONTROL control = 0;
+            DWORD revision = 0;
+            EXPECT_TRUE(GetSecurityDescriptorDacl(of, &present, &list, &defaulted));
+            EXPECT_TRUE(GetSecurityDescriptorControl(of, &control, &revision));
+            const auto* bytes = reinterpret_cast<const BYTE*>(list);
+            return std::tuple(present, (control & SE_DACL_PROTECTED) != 0,
+                              std::vector<BYTE>(bytes, bytes + (list ? list->AclSize : 0)));
+        };
+        EXPECT_EQ(dacl(*given), dacl(model.get()));
+    }
+}
+
+// A file that replaces another has its hidden and system attributes from its creation on: its
+// entry shows them while its delete is still pending, before a byte is written.
+TEST(TemporaryFileWin32, TakesTheReplacedFilesAttributesWhenCreated) {
+    constexpr DWORD kShown = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN},
+                                   DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        SCOPED_TRACE(attributes);
+        test::TempDir dir;
+        dir.Write("old", {1});
+        const std::wstring old = dir.Path("old").wstring();
+        ASSERT_TRUE(SetFileAttributesW(old.c_str(), attributes));
+        std::unique_ptr<TemporaryFile> file =
+            RealFileSystem().CreateTemporary(dir.U16("~vx00000000.tmp"), dir.U16("old"), {});
+        ASSERT_NE(file, nullptr);
+        ASSERT_TRUE(file->DeletedWhenClosed());
+        WIN32_FIND_DATAW found{};
+        UniqueFind entry(FindFirstFileW(dir.Path("~vx00000000.tmp").wstring().c_str(), &found));
+        ASSERT_TRUE(entry.Valid());
+        EXPECT_EQ(found.dwFileAttributes & kShown, attributes & kShown);
+        ASSERT_TRUE(file->WriteAll(std::vector<std::uint8_t>{2, 3}));
+        ASSERT_TRUE(file->Keep(dir.U16("old"), true));
+        EXPECT_TRUE(file->Close());
+        EXPECT_EQ(GetFileAttributesW(old.c_str()) & kShown, attributes & kShown);
+        EXPECT_EQ(dir.Read("old"), (std::vector<std::uint8_t>{2, 3}));
+        SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
+    }
 }
 
 }  // namespace

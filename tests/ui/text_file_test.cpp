@@ -234,17 +234,25 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         bool failClose;
         bool failReplace;
         bool failFlush = false;
+        int saved = 0;
     };
     const std::vector<Row> rows = {
         {"create fails", true, -1, false, false},
         {"nothing can be written", false, 0, false, false},
         {"the disk fills up halfway", false, 1500, false, false},
-        {"closing fails", false, -1, true, false},
+        // The file is closed only once it is in place and flushed (closed before, it would be
+        // gone): a close that fails then takes nothing back.
+        {"closing fails", false, -1, true, false, false, 1},
         {"moving into place fails", false, -1, false, true},
         {"flushing to the disk fails", false, -1, false, false, true},
     };
+    Bytes saved(3000, 'n');
+    saved.insert(saved.end(), {0xC3, 0xA4});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        for (const std::string& name : dir.List()) {
+            std::filesystem::remove(dir.Path(name));
+        }
         dir.Write("notes.txt", old);
         FaultyFileSystem disk;
         disk.failCreate = row.failCreate;
@@ -252,9 +260,11 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         disk.failClose = row.failClose;
         disk.failReplace = row.failReplace;
         disk.failFlush = row.failFlush;
-        EXPECT_EQ(SaveTextFile(dir.U16("notes.txt"), text, disk), 0);
-        EXPECT_EQ(dir.Read("notes.txt"), old);
-        EXPECT_EQ(dir.List(), Names{"notes.txt"});
+        EXPECT_EQ(SaveTextFile(dir.U16("notes.txt"), text, disk), row.saved);
+        EXPECT_EQ(dir.Read("notes.txt"), row.saved == 1 ? saved : old);
+        // The wrapper has no bin: a replaced file stays beside its successor.
+        EXPECT_EQ(test::WithoutKeptFiles(dir.List(), static_cast<std::size_t>(row.saved), true),
+                  Names{"notes.txt"});
         // The text went to a file of its own beside the target, never into the target.
         ASSERT_EQ(disk.created.size(), 1u);
         EXPECT_NE(disk.created[0], dir.U16("notes.txt"));

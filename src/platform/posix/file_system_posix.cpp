@@ -36,10 +36,12 @@ bool SyncFolder(const std::string& path) {
     return synced;
 }
 
-class PosixFile final : public File {
+// The calls of an open file, for File and for TemporaryFile alike.
+template <typename Interface>
+class PosixFileOf : public Interface {
   public:
-    explicit PosixFile(int fd) : fd_(fd) {}
-    ~PosixFile() override { Close(); }
+    explicit PosixFileOf(int fd) : fd_(fd) {}
+    ~PosixFileOf() override { Close(); }
 
     bool ReadExactly(std::span<std::uint8_t> buffer) override {
         while (!buffer.empty()) {
@@ -116,9 +118,89 @@ class PosixFile final : public File {
         return result == 0;
     }
 
+  protected:
+    int Descriptor() const { return fd_; }
+
   private:
     int fd_;
     bool outOfSpace_ = false;
+};
+
+using PosixFile = PosixFileOf<File>;
+
+// The permission bits and group of `model` onto the open file, never more open than `model`.
+bool TakeSettingsOf(int fd, const struct stat& model) {
+    // Only the owner of a file may give it to a group, and only to one of their own.
+    ::fchown(fd, static_cast<uid_t>(-1), model.st_gid);
+    struct stat copy {};
+    if (::fstat(fd, &copy) != 0) {
+        return false;
+    }
+    mode_t mode = model.st_mode & 0777;
+    if (copy.st_gid != model.st_gid) {
+        mode &= ~static_cast<mode_t>(0070);  // another group must not gain what `model` gave
+    }
+    if (copy.st_uid != model.st_uid) {
+        mode &= ~static_cast<mode_t>(0077);
+    }
+    return ::fchmod(fd, mode) == 0;
+}
+
+// A file without a name (O_TMPFILE) until Keep links it into its folder; or, where the volume
+// cannot make one, a file with its temporary name, as CreateNew's.
+class PosixTemporaryFile final : public PosixFileOf<TemporaryFile> {
+  public:
+    PosixTemporaryFile(int fd, std::string path, bool named)
+        : PosixFileOf(fd), path_(std::move(path)), named_(named) {}
+
+    bool DeletedWhenClosed() const override { return !named_; }
+
+    bool Keep(std::u16string_view path, bool replace) override {
+        const std::string target = NativePath(path);
+        if (Descriptor() < 0 || !(named_ ? Move(target, replace) : Link(target, replace))) {
+            return false;
+        }
+        named_ = true;
+        path_ = target;
+        // The name is there; a folder that cannot be synced does not take it back.
+        SyncFolder(target);
+        return true;
+    }
+
+  private:
+    bool Move(const std::string& target, bool replace) {
+        return replace ? ::rename(path_.c_str(), target.c_str()) == 0
+                       : ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(),
+                                     RENAME_NOREPLACE) == 0;
+    }
+
+    bool Link(const std::string& target, bool replace) {
+        if (!replace) {
+            return LinkAs(target);  // fails where the name is taken
+        }
+        // A link never replaces: the file takes its temporary name, then moves over target in
+        // one step.
+        if (!LinkAs(path_)) {
+            return false;
+        }
+        if (::rename(path_.c_str(), target.c_str()) == 0) {
+            return true;
+        }
+        // Nameless again, as before; a name that cannot be taken back is the caller's to delete.
+        named_ = ::unlink(path_.c_str()) != 0;
+        return false;
+    }
+
+    // Gives the nameless file the name `name`. /proc names the open file for anyone; AT_EMPTY_PATH
+    // needs a capability on older kernels, but works where /proc is not mounted.
+    bool LinkAs(const std::string& name) {
+        const std::string self = "/proc/self/fd/" + std::to_string(Descriptor());
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+               ::linkat(Descriptor(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0;
+    }
+
+    std::string path_;  // the name it has, or takes on its way over a file
+    bool named_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -141,6 +223,38 @@ class PosixFileSystem final : public FileSystem {
     std::unique_ptr<File> CreateNew(std::u16string_view path) override {
         int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         return fd < 0 ? nullptr : std::make_unique<PosixFile>(fd);
+    }
+
+    std::unique_ptr<TemporaryFile> CreateTemporary(
+        std::u16string_view path, std::u16string_view like,
+        std::span<const std::uint8_t> zoneMark) override {
+        if (!zoneMark.empty()) {
+            return nullptr;  // no streams here
+        }
+        struct stat model {};
+        if (!like.empty() && ::stat(NativePath(like).c_str(), &model) != 0) {
+            return nullptr;
+        }
+        const std::string native = NativePath(path);
+        bool named = false;
+        int fd = ::open(FolderOfNative(native).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            // A volume without nameless files (EOPNOTSUPP), a kernel without them (EISDIR,
+            // EINVAL): a named file as before. Where the folder is the trouble, this fails too.
+            fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            named = true;
+        }
+        if (fd < 0) {
+            return nullptr;
+        }
+        if (!like.empty() && !TakeSettingsOf(fd, model)) {
+            ::close(fd);
+            if (named) {
+                ::unlink(native.c_str());
+            }
+            return nullptr;
+        }
+        return std::make_unique<PosixTemporaryFile>(fd, native, named);
     }
 
     bool Remove(std::u16string_view path) override {
@@ -188,28 +302,6 @@ class PosixFileSystem final : public FileSystem {
         // The rename is done; a folder that cannot be synced does not undo it.
         SyncFolder(target);
         return true;
-    }
-
-    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
-        struct stat model {
-        }, copy{};
-        const std::string target = NativePath(to);
-        if (::stat(NativePath(from).c_str(), &model) != 0) {
-            return false;
-        }
-        // Only the owner of a file may give it to a group, and only to one of their own.
-        ::chown(target.c_str(), static_cast<uid_t>(-1), model.st_gid);
-        mode_t mode = model.st_mode & 0777;
-        if (::stat(target.c_str(), &copy) != 0) {
-            return false;
-        }
-        if (copy.st_gid != model.st_gid) {
-            mode &= ~static_cast<mode_t>(0070);  // another group must not gain what `from` gave
-        }
-        if (copy.st_uid != model.st_uid) {
-            mode &= ~static_cast<mode_t>(0077);
-        }
-        return ::chmod(target.c_str(), mode) == 0;
     }
 
     bool Link(std::u16string_view existing, std::u16string_view link) override {

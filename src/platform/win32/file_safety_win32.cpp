@@ -146,7 +146,10 @@ std::vector<std::uint8_t> ReadZoneIdentifier(std::u16string_view path) {
 }
 
 bool WriteZoneIdentifier(std::u16string_view path, std::span<const std::uint8_t> mark) {
-    UniqueHandle handle(CreateFileW(ZoneStream(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    // The file's own handle, with delete access, is open meanwhile (CreateTemporary): the stream
+    // lets it be, as it does any other.
+    UniqueHandle handle(CreateFileW(ZoneStream(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD put = 0;
     const auto size = static_cast<DWORD>(mark.size());
@@ -154,35 +157,73 @@ bool WriteZoneIdentifier(std::u16string_view path, std::span<const std::uint8_t>
            put == size && handle.Close();
 }
 
-bool CopyFileAttributes(std::u16string_view from, std::u16string_view to) {
-    const std::wstring source = LongPath(from);
-    const std::wstring target = LongPath(to);
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes = GetFileAttributesW(source.c_str());
-    const bool copiedAttributes =
-        attributes != INVALID_FILE_ATTRIBUTES &&
-        SetFileAttributesW(target.c_str(),
-                           (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL);
-
+std::optional<PSECURITY_DESCRIPTOR> DescriptorLike(PSECURITY_DESCRIPTOR model,
+                                                   SECURITY_DESCRIPTOR& descriptor) {
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR received = nullptr;
-    if (GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &dacl, nullptr, &received) != ERROR_SUCCESS) {
-        return copiedAttributes;
-    }
-    const std::unique_ptr<void, decltype(&LocalFree)> descriptor(received, &LocalFree);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor.get(), &control, &revision);
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
-                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    const bool copiedAccess =
-        SetNamedSecurityInfoW(const_cast<wchar_t*>(target.c_str()), SE_FILE_OBJECT, what, nullptr,
-                              nullptr, dacl, nullptr) == ERROR_SUCCESS;
-    return copiedAttributes || copiedAccess;
+    if (!GetSecurityDescriptorDacl(model, &present, &dacl, &defaulted) ||
+        !GetSecurityDescriptorControl(model, &control, &revision)) {
+        return std::nullopt;
+    }
+    const bool isProtected = (control & SE_DACL_PROTECTED) != 0;
+    bool onlyInherited = present && dacl != nullptr && !isProtected;
+    ACL_SIZE_INFORMATION size{};
+    if (onlyInherited && !GetAclInformation(dacl, &size, sizeof size, AclSizeInformation)) {
+        return std::nullopt;
+    }
+    // An empty list grants nothing; the folder or the token's default could grant more.
+    onlyInherited = onlyInherited && size.AceCount > 0;
+    for (DWORD i = 0; onlyInherited && i < size.AceCount; ++i) {
+        void* ace = nullptr;
+        onlyInherited = GetAce(dacl, i, &ace) &&
+                        (static_cast<const ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE) != 0;
+    }
+    if (onlyInherited) {
+        return nullptr;
+    }
+    // A list that is present but null grants everyone everything; so did model's.
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, present, dacl, FALSE) ||
+        !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED,
+                                      isProtected ? SE_DACL_PROTECTED : 0)) {
+        return std::nullopt;
+    }
+    return &descriptor;
+}
+
+UniqueHandle CreateFileLike(std::u16string_view path, DWORD access, DWORD share,
+                            std::u16string_view like) {
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    std::unique_ptr<void, decltype(&LocalFree)> model(nullptr, &LocalFree);
+    SECURITY_DESCRIPTOR descriptor{};
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, FALSE};
+    if (!like.empty()) {
+        const std::wstring source = LongPath(like);
+        const DWORD found = GetFileAttributesW(source.c_str());
+        PSECURITY_DESCRIPTOR received = nullptr;
+        if (found == INVALID_FILE_ATTRIBUTES ||
+            GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, nullptr, nullptr, &received) != ERROR_SUCCESS) {
+            return {};
+        }
+        model.reset(received);
+        const std::optional<PSECURITY_DESCRIPTOR> given = DescriptorLike(received, descriptor);
+        if (!given) {
+            return {};
+        }
+        security.lpSecurityDescriptor = *given;
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if ((found & kKept) != 0) {
+            attributes = found & kKept;
+        }
+    }
+    return UniqueHandle(CreateFileW(LongPath(path).c_str(), access, share,
+                                    security.lpSecurityDescriptor != nullptr ? &security : nullptr,
+                                    CREATE_NEW, attributes, nullptr));
 }
 
 }  // namespace vexmora

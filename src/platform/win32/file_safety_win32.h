@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/unique_resources.h"
 
 namespace vexmora {
 
@@ -37,7 +39,22 @@ bool RemoveFileThroughHandle(std::u16string_view path);
 std::vector<std::uint8_t> ReadZoneIdentifier(std::u16string_view path);
 bool WriteZoneIdentifier(std::u16string_view path, std::span<const std::uint8_t> mark);
 
-// File attributes (hidden, system, archive, not indexed) and the access list of `from` onto `to`.
-bool CopyFileAttributes(std::u16string_view from, std::u16string_view to);
+// Creates the new file path (CREATE_NEW) with `access` and `share`. When `like` is not empty, the
+// file has from its creation on the attributes (hidden, system, archive, not indexed) and the
+// access list of that file (DescriptorLike); an invalid handle when they cannot be read.
+UniqueHandle CreateFileLike(std::u16string_view path, DWORD access, DWORD share,
+                            std::u16string_view like);
+
+// The security descriptor to create a file with so that it has the access list of `model` (a
+// descriptor with its DACL, as GetNamedSecurityInfoW gives it): nullptr when the folder's
+// inheritance alone gives it (a list that is not protected and holds inherited entries only, the
+// common case), else `descriptor`, filled with model's list and its protection. The list is given
+// whole, inherited entries too: the system merges the folder's inheritable entries into a list
+// that is not protected
+// (https://learn.microsoft.com/en-us/windows/win32/secauthz/dacl-for-a-new-object), which can only
+// repeat what is there. Empty when model cannot be read. `descriptor` points into model: both must
+// outlive the creation.
+std::optional<PSECURITY_DESCRIPTOR> DescriptorLike(PSECURITY_DESCRIPTOR model,
+                                                   SECURITY_DESCRIPTOR& descriptor);
 
 }  // namespace vexmora

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "platform/win32/unique_resources.h"
@@ -16,9 +17,11 @@ namespace {
 // ReadFile and WriteFile take 32-bit counts.
 constexpr std::size_t kMaxTransfer = 0x40000000;
 
-class Win32File final : public File {
+// The calls of an open file, for File and for TemporaryFile alike.
+template <typename Interface>
+class Win32FileOf : public Interface {
   public:
-    explicit Win32File(UniqueHandle handle) : handle_(std::move(handle)) {}
+    explicit Win32FileOf(UniqueHandle handle) : handle_(std::move(handle)) {}
 
     bool ReadExactly(std::span<std::uint8_t> buffer) override {
         while (!buffer.empty() && handle_.Valid()) {
@@ -76,6 +79,9 @@ class Win32File final : public File {
 
     bool OutOfSpace() const override { return outOfSpace_; }
 
+  protected:
+    const UniqueHandle& handle() const { return handle_; }
+
   private:
     static bool IsFullError(DWORD error) {
         // ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack (System Error Codes 1000-1299).
@@ -87,6 +93,8 @@ class Win32File final : public File {
     UniqueHandle handle_;
     bool outOfSpace_ = false;
 };
+
+using Win32File = Win32FileOf<File>;
 
 std::unique_ptr<File> Opened(HANDLE handle) {
     UniqueHandle owner(handle);
@@ -133,7 +141,8 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
     return identity ? identity : IdentityOfHandle(handle, false);
 }
 
-int Win32File::IsSameFileAs(std::u16string_view path) {
+template <typename Interface>
+int Win32FileOf<Interface>::IsSameFileAs(std::u16string_view path) {
     if (!handle_.Valid()) {
         return -1;
     }
@@ -176,6 +185,79 @@ bool Win32KeepsStreams(std::u16string_view folder) {
     return VolumeKeepsStreams(flags, fileSystem);
 }
 
+// Marks the open file to be deleted when its last handle closes, or takes the mark back. The
+// system keeps its word also when the process is killed, since it closes the handles of a process
+// that ends (https://learn.microsoft.com/en-us/windows/win32/fileio/closing-and-deleting-files);
+// Wine does the same for TerminateProcess and for a SIGKILL of the process (probe, Wine 8.0).
+bool SetDisposition(HANDLE handle, bool deleted) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleted ? TRUE : FALSE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// Renames the open file (its handle has DELETE access). The name goes to the file system as it is
+// given, in the system's own form "\??\C:\..." (the documented "C:\..." is the Win32 form;
+// Wine 8 takes both, probe).
+bool RenameByHandle(HANDLE handle, std::u16string_view path, bool replace) {
+    std::wstring target = LongPath(path);
+    if (target.rfind(L"\\\\?\\", 0) != 0) {
+        return false;  // a device, or a path that could not be resolved
+    }
+    target.replace(0, 4, L"\\??\\");
+    const std::size_t bytes = target.size() * sizeof(wchar_t);
+    // Zeroed, and room for the FileName[1] the structure already counts: the name ends in a zero.
+    std::vector<std::uint64_t> buffer((sizeof(FILE_RENAME_INFO) + bytes) / 8 + 1);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, target.data(), bytes);
+    return SetFileInformationByHandle(handle, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size() * 8)) != 0;
+}
+
+// A new file that carries a delete disposition from its creation until Keep, so that it goes
+// when its handle closes, however the process ends. Everything about it that needs its name
+// happens before the mark: Windows opens no file whose delete is pending ("Subsequent calls to
+// CreateFile to open the file fail with ERROR_ACCESS_DENIED",
+// https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-deletefilew); Wine 8
+// still opens it by its name, streams too (probe), so only the fake's tests see that rule.
+class Win32TemporaryFile final : public Win32FileOf<TemporaryFile> {
+  public:
+    Win32TemporaryFile(UniqueHandle handle, bool pending)
+        : Win32FileOf(std::move(handle)), pending_(pending) {}
+
+    bool DeletedWhenClosed() const override { return pending_; }
+
+    bool Keep(std::u16string_view path, bool replace) override {
+        if (!handle().Valid()) {
+            return false;
+        }
+        const HANDLE file = handle().Get();
+        // Taking the mark back is documented ("Otherwise, set to FALSE",
+        // https://learn.microsoft.com/en-us/windows-hardware/drivers/ddi/ntddk/ns-ntddk-_file_disposition_information)
+        // and Wine does it. It comes first: a file renamed with its mark still on would go from
+        // its new place when closed (so Wine does).
+        const bool wasPending = pending_;
+        if (wasPending && !SetDisposition(file, false)) {
+            return false;  // still marked: it goes when closed
+        }
+        pending_ = false;
+        if (!RenameByHandle(file, path, replace)) {
+            pending_ = wasPending && SetDisposition(file, true);
+            return false;
+        }
+        // The new name on the disk, as MOVEFILE_WRITE_THROUGH did for a move by name. The name is
+        // taken whatever the flush answers.
+        FlushFileBuffers(file);
+        return true;
+    }
+
+  private:
+    bool pending_;
+};
+
 class Win32FileSystem final : public FileSystem {
   public:
     std::unique_ptr<File> OpenForReading(std::u16string_view path) override {
@@ -190,6 +272,28 @@ class Win32FileSystem final : public FileSystem {
         return Opened(CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
+    }
+
+    std::unique_ptr<TemporaryFile> CreateTemporary(
+        std::u16string_view path, std::u16string_view like,
+        std::span<const std::uint8_t> zoneMark) override {
+        // DELETE access lets this handle mark, rename and unmark the file. Others may read it
+        // meanwhile (a scanner, an indexer), nobody may write or delete it.
+        UniqueHandle handle =
+            CreateFileLike(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, like);
+        if (!handle.Valid()) {
+            return nullptr;
+        }
+        if (!zoneMark.empty() && !WriteZoneIdentifier(path, zoneMark)) {
+            if (!SetDisposition(handle.Get(), true)) {
+                handle.Close();
+                DeleteFileW(LongPath(path).c_str());
+            }
+            return nullptr;
+        }
+        // Where the volume takes no mark, the file keeps its name and the caller deletes it.
+        const bool pending = SetDisposition(handle.Get(), true);
+        return std::make_unique<Win32TemporaryFile>(std::move(handle), pending);
     }
 
     bool Remove(std::u16string_view path) override {
@@ -227,10 +331,6 @@ class Win32FileSystem final : public FileSystem {
     bool ReplaceFile(std::u16string_view from, std::u16string_view to) override {
         return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    }
-
-    bool CopyAttributes(std::u16string_view from, std::u16string_view to) override {
-        return CopyFileAttributes(from, to);
     }
 
     bool Link(std::u16string_view existing, std::u16string_view link) override {
