@@ -73,6 +73,8 @@ class MemoryFileSystem final : public FileSystem {
         return std::nullopt;
     }
     std::optional<FileIdentity> IdentityOf(std::u16string_view) override { return std::nullopt; }
+    std::int64_t FreeBytes(std::u16string_view) override { return -1; }
+    bool KeepsStreams(std::u16string_view) override { return true; }
 
   private:
     Bytes content_;

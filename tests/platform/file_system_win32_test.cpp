@@ -166,8 +166,8 @@ TEST(IdentityFromIdInfo, NtfsNumbersWidenedAgreeWithTheNarrowForm) {
 // What GetVolumeInformationW reports: NTFS and ReFS with FILE_NAMED_STREAMS, the FAT family and
 // optical discs without
 // (https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-getvolumeinformationw),
-// and Wine's Unix drives as NTFS without the flag, though their streams work.
-TEST(VolumeKeepsStreams, TheFlagOrAFileSystemThatAlwaysHasThem) {
+// and Wine's Unix drives as NTFS without the flag, where a stream is a separate file.
+TEST(VolumeKeepsStreams, TheFlagDecidesNotTheName) {
     struct Row {
         DWORD flags;
         const wchar_t* fileSystem;
@@ -176,7 +176,7 @@ TEST(VolumeKeepsStreams, TheFlagOrAFileSystemThatAlwaysHasThem) {
     const Row rows[] = {
         {FILE_NAMED_STREAMS | FILE_PERSISTENT_ACLS, L"NTFS", true},
         {FILE_NAMED_STREAMS, L"ReFS", true},
-        {FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, L"NTFS", true},  // Wine
+        {FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, L"NTFS", false},  // Wine
         {FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, L"exFAT", false},
         {FILE_UNICODE_ON_DISK, L"FAT32", false},
         {FILE_READ_ONLY_VOLUME, L"UDF", false},

@@ -76,8 +76,8 @@ FileIdentity IdentityFromHandleInfo(const BY_HANDLE_FILE_INFORMATION& info) {
             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, 0};
 }
 
-bool VolumeKeepsStreams(DWORD flags, std::wstring_view fileSystem) {
-    return (flags & FILE_NAMED_STREAMS) != 0 || fileSystem == L"NTFS" || fileSystem == L"ReFS";
+bool VolumeKeepsStreams(DWORD flags, std::wstring_view) {
+    return (flags & FILE_NAMED_STREAMS) != 0;
 }
 
 }  // namespace vexmora

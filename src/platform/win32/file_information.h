@@ -54,9 +54,10 @@ std::optional<FileIdentity> IdentityFromIdInfo(const FILE_ID_INFO& info);
 // The 64-bit identity that GetFileInformationByHandle gives, where FileIdInfo is not to be had.
 FileIdentity IdentityFromHandleInfo(const BY_HANDLE_FILE_INFORMATION& info);
 
-// Whether a volume keeps named streams, from what GetVolumeInformationW reports: its flags and
-// its file system's name. NTFS and ReFS keep them always; Wine calls its Unix drives NTFS and
-// keeps streams on them, but leaves FILE_NAMED_STREAMS out of the flags.
+// Whether a volume keeps named streams, from what GetVolumeInformationW reports: its flags, not
+// its file system's name. Wine calls its Unix drives NTFS but rightly leaves FILE_NAMED_STREAMS
+// out: "name:stream" there makes a separate file of that name, which neither moves nor goes with
+// its file.
 bool VolumeKeepsStreams(DWORD flags, std::wstring_view fileSystem);
 
 }  // namespace vexmora
