@@ -34,7 +34,7 @@ std::optional<Key> ReceiveKey(std::u16string_view channel) {
 
 int RunJobWithKey(Toolkit& toolkit, const std::optional<Key>& key, int direction,
                   std::u16string_view inputPath, std::u16string_view outputPath, bool fromWindow) {
-    std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit);
+    std::unique_ptr<ProgressWindow> window = OpenProgressWindow(toolkit, inputPath);
     // A failure is shown once the job has said why (below); the rest as the window shows it.
     const auto report = [&](std::int64_t done, std::int64_t total) {
         return done == -1 && total == -1 ? 0 : ProgressCallback(*window, done, total);

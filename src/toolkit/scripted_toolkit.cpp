@@ -67,8 +67,8 @@ Identity ScriptedToolkit::CreateControl(Identity window, const ControlArgs& args
         return kNoIdentity;
     }
     Identity id = ++lastIdentity_;
-    controls_[id] = {window,           args,      font_, fontPoints_, 100, 0,
-                     BarState::Normal, args.text, true,  args.shown};
+    controls_[id] = {window,           args,      font_,     fontPoints_, 100,       0,
+                     BarState::Normal, args.text, args.name, true,        args.shown};
     found->second.controls.push_back(id);
     return id;
 }

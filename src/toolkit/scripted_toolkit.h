@@ -35,6 +35,7 @@ class ScriptedToolkit final : public Toolkit {
         std::int32_t progressPosition = 0;
         BarState barState = BarState::Normal;
         std::u16string text;  // the text as the user sees it now
+        std::u16string name;  // what a screen reader calls it now (ControlArgs::name at first)
         bool enabled = true;
         bool shown = true;
     };
@@ -137,6 +138,9 @@ class ScriptedToolkit final : public Toolkit {
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
+    void SetControlName(Identity control, std::u16string_view name) override {
+        controls_[control].name = name;
+    }
     void FocusControl(Identity control) override { focus_ = control; }
     void EnableControl(Identity control, bool enabled) override {
         controls_[control].enabled = enabled;

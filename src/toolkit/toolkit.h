@@ -81,8 +81,12 @@ struct WindowArgs {
 
 enum class ControlKind {
     GroupBox,
-    Label,         // left-aligned static text
-    CentredLabel,  // centred static text
+    Label,         // left-aligned static text, shown as given ("&" included)
+    CentredLabel,  // centred static text, shown as given
+    // Left-aligned static text that names the control created right after it: a screen reader
+    // reads it as that control's name, and the letter after "&" (underlined, the "&" not shown)
+    // is its access key: Alt+letter moves the focus to that control.
+    FieldLabel,
     PasswordField,
     RichEdit,
     PushButton,
@@ -100,8 +104,17 @@ enum class BarState {
 struct ControlArgs {
     ControlKind kind = ControlKind::PushButton;
     Rect rect;  // relative to the window's client area
-    std::u16string text;
+    // The text of a button or group box may mark its access key with "&", as a FieldLabel's:
+    // Alt+letter clicks the button.
+    std::u16string text = {};
     bool shown = true;  // false: created hidden (see ShowControl)
+    // What a screen reader calls a control whose text does not name it (fields, the editor,
+    // bars); see SetControlName. Empty: the label created before it names it.
+    std::u16string name = {};
+    // Controls that belong together (a row of buttons) form a group, in which the arrow keys
+    // move the focus. true: the control joins the group of the one created before it; false: it
+    // starts a group of its own.
+    bool joinsGroup = false;
 };
 
 struct FileDialogArgs {
@@ -146,7 +159,15 @@ class Toolkit {
 
     // From now on, `key` pressed while `window` (or any of its controls) has the keyboard focus
     // raises a ControlEvent of `button`, as a click on it does; the key itself reaches no control.
-    // A key given again for the same window is moved to the new button.
+    // A key given again for the same window is moved to the new button. Enter's button is the
+    // window's default button, drawn as such; while another push button has the focus, Enter
+    // clicks that one instead.
+    //
+    // The keyboard besides: Tab and Shift+Tab move the focus through the window's controls in
+    // creation order (the editor keeps Tab, Enter and Esc as its own keys: Ctrl+Tab and
+    // Ctrl+Shift+Tab leave it, and move the focus from any other control too); the arrow keys move
+    // it within a group (see ControlArgs::joinsGroup); Alt+letter reaches the control of an access
+    // key; Enter and Esc that no shortcut, focused button or the editor takes do nothing.
     virtual void AddShortcut(Identity window, ShortcutKey key, Identity button) = 0;
 
     // Progress bars: the range's maximum (the minimum stays as it is) and the position, as the
@@ -165,6 +186,11 @@ class Toolkit {
     // left edge, with the caret at its start.
     virtual std::u16string ControlText(Identity control) = 0;
     virtual void SetControlText(Identity control, std::u16string_view text) = 0;
+
+    // The name that a screen reader gives the control (ControlArgs::name), replaced; the control's
+    // own text and the label before it stay as they are. Where the system cannot attach a name,
+    // this does nothing: the label before the control then names it.
+    virtual void SetControlName(Identity control, std::u16string_view name) = 0;
 
     // Gives the control the keyboard focus.
     virtual void FocusControl(Identity control) = 0;

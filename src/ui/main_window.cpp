@@ -15,12 +15,16 @@
 namespace vexmora {
 namespace {
 
-// Where each control goes, in 96-dpi units. The order of creation is also the Tab order.
+// Where each control goes, in 96-dpi units. The order of creation is also the Tab order, and a
+// screen reader names a field after the label created right before it.
 struct ControlLayout {
     Identity MainWindowControls::*slot;
     ControlKind kind;
     int x, y, width, height;
     std::u16string_view text;
+    std::u16string_view name = {};  // see ControlArgs
+    bool joinsGroup = false;
+    bool shown = true;
 };
 using K = ControlKind;
 using C = MainWindowControls;
@@ -28,21 +32,26 @@ constexpr ControlLayout kControls[] = {
     {&C::passwordFrame, K::GroupBox, 10, 10, 780, 70, texts::kPasswordFrame},
     {&C::textCryptFrame, K::GroupBox, 10, 90, 780, 430, texts::kTextCryptFrame},
     {&C::fileCryptFrame, K::GroupBox, 10, 530, 780, 63, texts::kFileCryptFrame},
-    {&C::passwordLabel, K::Label, 20, 41, 60, 20, texts::kPasswordLabel},
-    {&C::passwordField, K::PasswordField, 90, 40, 690, 20, u""},
-    {&C::textEditor, K::RichEdit, 21, 146, 759, 364, u""},
+    {&C::passwordLabel, K::FieldLabel, 20, 41, 60, 20, texts::kPasswordLabel},
+    {&C::passwordField, K::PasswordField, 90, 40, 690, 20, u"", texts::kPasswordName},
+    // Not shown (the frame says what the editor is for): it names the editor, which the
+    // password's label would name otherwise.
+    {&C::editorLabel, K::Label, 21, 146, 759, 20, texts::kEditorName, {}, false, false},
+    {&C::textEditor, K::RichEdit, 21, 146, 759, 364, u"", texts::kEditorName},
+    // Each row of buttons is a group: the arrow keys move along it.
     {&C::loadButton, K::PushButton, 20, 115, 100, 25, texts::kLoadButton},
-    {&C::saveButton, K::PushButton, 130, 115, 100, 25, texts::kSaveButton},
-    {&C::encodeButton, K::PushButton, 240, 115, 100, 25, texts::kEncodeButton},
-    {&C::decodeButton, K::PushButton, 350, 115, 100, 25, texts::kDecodeButton},
+    {&C::saveButton, K::PushButton, 130, 115, 100, 25, texts::kSaveButton, {}, true},
+    {&C::encodeButton, K::PushButton, 240, 115, 100, 25, texts::kEncodeButton, {}, true},
+    {&C::decodeButton, K::PushButton, 350, 115, 100, 25, texts::kDecodeButton, {}, true},
     {&C::encodeFileButton, K::PushButton, 20, 555, 100, 25, texts::kEncodeFileButton},
-    {&C::decodeFileButton, K::PushButton, 130, 555, 100, 25, texts::kDecodeFileButton},
+    {&C::decodeFileButton, K::PushButton, 130, 555, 100, 25, texts::kDecodeFileButton, {}, true},
 };
 
 // The strength line: under the password field, inside the Password frame, so that no other
-// control moves.
+// control moves. An empty field shows no rating, and no bar.
 constexpr ControlLayout kStrengthLabel = {&C::strengthLabel, K::Label, 90, 62, 560, 15, u""};
-constexpr ControlLayout kStrengthBar = {&C::strengthBar, K::ProgressBar, 660, 65, 120, 9, u""};
+constexpr ControlLayout kStrengthBar = {&C::strengthBar,      K::ProgressBar, 660,  65, 120, 9, u"",
+                                        texts::kStrengthName, false,          false};
 
 }  // namespace
 
@@ -65,18 +74,21 @@ std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int, int, int widt
                                    .minimizeBox = true,
                                    .placement = WindowPlacement::Centred,
                                    .acceptsFiles = true});
-    const auto create = [&](const ControlLayout& control, bool shown = true) {
+    const auto create = [&](const ControlLayout& control) {
         const Rect rect{Scaled(control.x), Scaled(control.y), Scaled(control.width),
                         Scaled(control.height)};
-        c.*control.slot = toolkit.CreateControl(
-            c.window, {control.kind, rect, std::u16string(control.text), shown});
+        c.*control.slot = toolkit.CreateControl(c.window, {.kind = control.kind,
+                                                           .rect = rect,
+                                                           .text = std::u16string(control.text),
+                                                           .shown = control.shown,
+                                                           .name = std::u16string(control.name),
+                                                           .joinsGroup = control.joinsGroup});
     };
     for (const ControlLayout& control : kControls) {
         create(control);
     }
     create(kStrengthLabel);
-    // An empty field shows no rating.
-    create(kStrengthBar, false);
+    create(kStrengthBar);
     // Someone who starts typing at once types the password.
     toolkit.FocusControl(c.passwordField);
     toolkit.AddShortcut(c.window, ShortcutKey::CtrlO, c.loadButton);

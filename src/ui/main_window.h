@@ -27,6 +27,7 @@ struct MainWindowControls {
     Identity fileCryptFrame = kNoIdentity;
     Identity passwordLabel = kNoIdentity;
     Identity passwordField = kNoIdentity;
+    Identity editorLabel = kNoIdentity;  // hidden: it names the editor for screen readers
     Identity textEditor = kNoIdentity;
     Identity loadButton = kNoIdentity;
     Identity saveButton = kNoIdentity;
@@ -34,7 +35,7 @@ struct MainWindowControls {
     Identity decodeButton = kNoIdentity;
     Identity encodeFileButton = kNoIdentity;
     Identity decodeFileButton = kNoIdentity;
-    // The strength line under the password field, created after the twelve controls.
+    // The strength line under the password field, created after the thirteen controls.
     Identity strengthLabel = kNoIdentity;
     Identity strengthBar = kNoIdentity;
 };
@@ -97,10 +98,11 @@ class MainWindow {
 };
 
 // Creates the window (title "Vexmora", client area width x height in 96-dpi units, centred; x and
-// y are not used) and its twelve controls, scaled, then the strength line in the Password frame;
-// Ctrl+O stands for Load and Ctrl+S for Save, and files may be dropped on the window. The window
-// lives until the process ends. Its files (Load, Save, what is at a path) are those of
-// fileSystem; generated passphrases come from `random`.
+// y are not used) and its thirteen controls, scaled, then the strength line in the Password frame;
+// Ctrl+O stands for Load and Ctrl+S for Save, and files may be dropped on the window. Every label
+// and button has an access key; the fields, the editor and the bar have names for screen readers
+// (texts::kPasswordName, ...). The window lives until the process ends. Its files (Load, Save, what
+// is at a path) are those of fileSystem; generated passphrases come from `random`.
 std::unique_ptr<MainWindow> BuildMainWindow(Toolkit& toolkit, int x, int y, int width, int height,
                                             ProcessStarter startProcess, std::u16string programPath,
                                             FileSystem& fileSystem = RealFileSystem(),

@@ -15,17 +15,25 @@ constexpr int kGap = 5;
 void PassphraseRow::Create(Toolkit& toolkit, Identity window, int labelX, int fieldX, int right,
                            int y) {
     const auto make = [&](ControlKind kind, int x, int dy, int width, int height,
-                          std::u16string_view text, bool shown = true) {
-        return toolkit.CreateControl(window,
-                                     {kind,
-                                      {Scaled(x), Scaled(y + dy), Scaled(width), Scaled(height)},
-                                      std::u16string(text),
-                                      shown});
+                          std::u16string_view text, bool shown = true,
+                          std::u16string_view name = {}) {
+        return toolkit.CreateControl(
+            window, {.kind = kind,
+                     .rect = {Scaled(x), Scaled(y + dy), Scaled(width), Scaled(height)},
+                     .text = std::u16string(text),
+                     .shown = shown,
+                     .name = std::u16string(name)});
     };
     const int copyX = right - kButtonWidth;
+    const int fieldWidth = copyX - kGap - fieldX;
     generate_ = make(ControlKind::PushButton, labelX, 0, fieldX - kGap - labelX, kButtonHeight,
                      texts::kGenerateButton);
-    field_ = make(ControlKind::ReadOnlyField, fieldX, 2, copyX - kGap - fieldX, 20, u"", false);
+    // Never shown (Generate says what the field holds): it names the field for screen readers,
+    // which would otherwise take the password's label.
+    fieldLabel_ =
+        make(ControlKind::Label, fieldX, 2, fieldWidth, 20, texts::kPassphraseName, false);
+    field_ = make(ControlKind::ReadOnlyField, fieldX, 2, fieldWidth, 20, u"", false,
+                  texts::kPassphraseName);
     copy_ = make(ControlKind::PushButton, copyX, 0, kButtonWidth, kButtonHeight, texts::kCopyButton,
                  false);
 }

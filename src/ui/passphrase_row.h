@@ -13,9 +13,9 @@ namespace vexmora {
 
 class PassphraseRow {
   public:
-    // Creates the row's three controls in `window` (Tab order: Generate, the field, Copy) at y,
-    // in 96-dpi units: Generate at labelX, the field from fieldX to the copy button, which ends
-    // at right.
+    // Creates the row's controls in `window` (Tab order: Generate, the field, Copy; a hidden
+    // label before the field names it) at y, in 96-dpi units: Generate at labelX, the field from
+    // fieldX to the copy button, which ends at right.
     void Create(Toolkit& toolkit, Identity window, int labelX, int fieldX, int right, int y);
 
     enum class Click {
@@ -34,11 +34,13 @@ class PassphraseRow {
         return !passphrase_.view().empty() && password == passphrase_.view();
     }
     Identity generateButton() const { return generate_; }
+    Identity fieldLabel() const { return fieldLabel_; }  // never shown
     Identity field() const { return field_; }
     Identity copyButton() const { return copy_; }
 
   private:
     Identity generate_ = kNoIdentity;
+    Identity fieldLabel_ = kNoIdentity;
     Identity field_ = kNoIdentity;
     Identity copy_ = kNoIdentity;
     SecretText passphrase_;

@@ -17,20 +17,31 @@ Rect ScaledRect(int x, int y, int width, int height) {
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(Toolkit& toolkit) : toolkit_(toolkit) {
+ProgressWindow::ProgressWindow(Toolkit& toolkit, std::u16string_view input) : toolkit_(toolkit) {
     window_ = toolkit_.OpenWindow({.title = std::u16string(texts::kProgramTitle),
                                    .clientWidth = Scaled(300),
                                    .clientHeight = Scaled(150),
                                    .minimizeBox = false,
                                    .placement = WindowPlacement::TopLeft});
-    bar_ = toolkit_.CreateControl(window_,
-                                  {ControlKind::ProgressBar, ScaledRect(10, 50, 280, 25), {}});
+    const auto label = [&](Rect rect, std::u16string_view text, bool shown) {
+        return toolkit_.CreateControl(window_, {.kind = ControlKind::CentredLabel,
+                                                .rect = rect,
+                                                .text = std::u16string(text),
+                                                .shown = shown});
+    };
+    const std::u16string_view name =
+        input.empty() ? texts::kPleaseWait : input.substr(input.find_last_of(u"\\/") + 1);
+    waitText_ = label(ScaledRect(100, 15, 100, 25), texts::kPleaseWait, true);
+    // A batch's lines take the place of "Please wait ...". The file's name comes right before the
+    // bar, which a screen reader names after it; a single job's stays hidden.
+    fileNumber_ = label(ScaledRect(10, 27, 280, 18), {}, false);
+    fileName_ = label(ScaledRect(10, 8, 280, 18), name, false);
+    bar_ = toolkit_.CreateControl(window_, {.kind = ControlKind::ProgressBar,
+                                            .rect = ScaledRect(10, 50, 280, 25),
+                                            .name = std::u16string(name)});
     cancelButton_ =
         toolkit_.CreateControl(window_, {ControlKind::PushButton, ScaledRect(100, 110, 100, 25),
                                          std::u16string(texts::kCancelButton)});
-    waitText_ =
-        toolkit_.CreateControl(window_, {ControlKind::CentredLabel, ScaledRect(100, 15, 100, 25),
-                                         std::u16string(texts::kPleaseWait)});
     toolkit_.AddShortcut(window_, ShortcutKey::Escape, cancelButton_);
 }
 
@@ -85,14 +96,14 @@ void ProgressWindow::ShowFailure(JobFailure failure) {
 }
 
 void ProgressWindow::ShowFile(std::u16string_view name, std::size_t number, std::size_t count) {
-    if (fileName_ == kNoIdentity) {
+    if (!showsFile_) {
+        showsFile_ = true;
         toolkit_.ShowControl(waitText_, false);
-        fileName_ = toolkit_.CreateControl(
-            window_, {ControlKind::CentredLabel, ScaledRect(10, 8, 280, 18), {}});
-        fileNumber_ = toolkit_.CreateControl(
-            window_, {ControlKind::CentredLabel, ScaledRect(10, 27, 280, 18), {}});
+        toolkit_.ShowControl(fileName_, true);
+        toolkit_.ShowControl(fileNumber_, true);
     }
     toolkit_.SetControlText(fileName_, name);
+    toolkit_.SetControlName(bar_, name);
     const auto digits = [](std::size_t n) {
         const std::string text = std::to_string(n);
         return std::u16string(text.begin(), text.end());
@@ -122,8 +133,8 @@ int ProgressWindow::Callback(std::int64_t done, std::int64_t total) {
     return 0;
 }
 
-std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit) {
-    return std::make_unique<ProgressWindow>(toolkit);
+std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit, std::u16string_view input) {
+    return std::make_unique<ProgressWindow>(toolkit, input);
 }
 
 int ProgressCallback(ProgressWindow& window, std::int64_t done, std::int64_t total) {

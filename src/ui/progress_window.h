@@ -17,7 +17,9 @@ namespace vexmora {
 
 class ProgressWindow {
   public:
-    ProgressWindow(Toolkit& toolkit);
+    // A single job's `input` (a path) names the bar for screen readers by its file name; without
+    // one the bar is "Please wait ...".
+    explicit ProgressWindow(Toolkit& toolkit, std::u16string_view input = {});
     ~ProgressWindow();  // closes the window with its controls
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -42,7 +44,7 @@ class ProgressWindow {
     // "Encode/Decode Error!" and why (FailureText), until the user dismisses it.
     void ShowFailure(JobFailure failure);
     // A batch: the name of the file in work and "file 12 of 300" take the place of
-    // "Please wait ...".
+    // "Please wait ...", and the bar is named after the file.
     void ShowFile(std::u16string_view name, std::size_t number, std::size_t count);
 
     Identity window() const { return window_; }
@@ -58,8 +60,9 @@ class ProgressWindow {
     Identity bar_ = kNoIdentity;
     Identity cancelButton_ = kNoIdentity;
     Identity waitText_ = kNoIdentity;
-    Identity fileName_ = kNoIdentity;  // a batch only, as fileNumber_
+    Identity fileName_ = kNoIdentity;  // shown for a batch only, as fileNumber_
     Identity fileNumber_ = kNoIdentity;
+    bool showsFile_ = false;
     // The bar holds 32-bit values; totals beyond that are shifted right by this many bits.
     int shift_ = 0;
     std::uint64_t total_ = 0;  // of the job, for the taskbar, which takes 64-bit values
@@ -67,8 +70,10 @@ class ProgressWindow {
 };
 
 // Creates and shows the window (title "Vexmora", client area 300 x 150 at the screen's top-left
-// corner) with its bar, "Cancel" button and "Please wait ..." text.
-std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit);
+// corner) with its "Please wait ..." text, bar and "Cancel" button (Esc); the bar is named after
+// `input` (see ProgressWindow).
+std::unique_ptr<ProgressWindow> OpenProgressWindow(Toolkit& toolkit,
+                                                   std::u16string_view input = {});
 
 // The file job's callback over an open progress window.
 int ProgressCallback(ProgressWindow& window, std::int64_t done, std::int64_t total);

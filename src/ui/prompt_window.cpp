@@ -40,30 +40,34 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
                                    .minimizeBox = false,
                                    .placement = WindowPlacement::Centred});
     const auto make = [&](ControlKind kind, int x, int y, int width, int height,
-                          std::u16string_view text, bool shown = true) {
+                          std::u16string_view text, bool shown = true,
+                          std::u16string_view name = {}, bool joinsGroup = false) {
         return toolkit.CreateControl(c.window,
-                                     {kind,
-                                      {Scaled(x), Scaled(y), Scaled(width), Scaled(height)},
-                                      std::u16string(text),
-                                      shown});
+                                     {.kind = kind,
+                                      .rect = {Scaled(x), Scaled(y), Scaled(width), Scaled(height)},
+                                      .text = std::u16string(text),
+                                      .shown = shown,
+                                      .name = std::u16string(name),
+                                      .joinsGroup = joinsGroup});
     };
     const int fieldWidth = kClientWidth - kMargin - kFieldX;
-    // Created in Tab order.
+    // Created in Tab order, each field right after its label, which names it.
     c.caption = make(ControlKind::Label, kMargin, kMargin, kClientWidth - 2 * kMargin, 20,
                      prompt->selection_.caption);
-    c.passwordLabel =
-        make(ControlKind::Label, kMargin, 46, kFieldX - kMargin - 4, 20, texts::kPasswordLabel);
-    c.passwordField = make(ControlKind::PasswordField, kFieldX, 44, fieldWidth, 20, u"");
+    c.passwordLabel = make(ControlKind::FieldLabel, kMargin, 46, kFieldX - kMargin - 4, 20,
+                           texts::kPasswordLabel);
+    c.passwordField = make(ControlKind::PasswordField, kFieldX, 44, fieldWidth, 20, u"", true,
+                           texts::kPasswordName);
     if (repeat) {
-        c.repeatLabel = make(ControlKind::Label, kMargin, 46 + kRowStep, kFieldX - kMargin - 4, 20,
-                             texts::kPromptRepeatLabel);
-        c.repeatField =
-            make(ControlKind::PasswordField, kFieldX, 44 + kRowStep, fieldWidth, 20, u"");
+        c.repeatLabel = make(ControlKind::FieldLabel, kMargin, 46 + kRowStep, kFieldX - kMargin - 4,
+                             20, texts::kPromptRepeatLabel);
+        c.repeatField = make(ControlKind::PasswordField, kFieldX, 44 + kRowStep, fieldWidth, 20,
+                             u"", true, texts::kRepeatName);
         const int barWidth = 68;
         c.strength.label =
             make(ControlKind::Label, kFieldX, strengthY, fieldWidth - barWidth - 6, 16, u"");
         c.strength.bar = make(ControlKind::ProgressBar, kClientWidth - kMargin - barWidth,
-                              strengthY + 3, barWidth, 9, u"", false);
+                              strengthY + 3, barWidth, 9, u"", false, texts::kStrengthName);
         prompt->passphrase_.Create(toolkit, c.window, kMargin, kFieldX, kClientWidth - kMargin,
                                    generateY);
     }
@@ -71,7 +75,7 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
     c.okButton = make(ControlKind::PushButton, cancelX - 10 - kButtonWidth, buttonsY, kButtonWidth,
                       kButtonHeight, texts::kOkButton);
     c.cancelButton = make(ControlKind::PushButton, cancelX, buttonsY, kButtonWidth, kButtonHeight,
-                          texts::kCancelButton);
+                          texts::kCancelButton, true, {}, true);
     toolkit.EnableControl(c.okButton, false);
     toolkit.AddShortcut(c.window, ShortcutKey::Enter, c.okButton);
     toolkit.AddShortcut(c.window, ShortcutKey::Escape, c.cancelButton);

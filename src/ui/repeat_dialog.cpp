@@ -28,17 +28,23 @@ PasswordRepeat AskPasswordAgain(Toolkit& toolkit, Identity owner, const RandomFi
         return result;
     }
     const auto make = [&](ControlKind kind, int x, int y, int width, int height,
-                          std::u16string_view text) {
-        return toolkit.CreateControl(
-            window,
-            {kind, {Scaled(x), Scaled(y), Scaled(width), Scaled(height)}, std::u16string(text)});
+                          std::u16string_view text, std::u16string_view name = {},
+                          bool joinsGroup = false) {
+        return toolkit.CreateControl(window,
+                                     {.kind = kind,
+                                      .rect = {Scaled(x), Scaled(y), Scaled(width), Scaled(height)},
+                                      .text = std::u16string(text),
+                                      .name = std::u16string(name),
+                                      .joinsGroup = joinsGroup});
     };
     const int fieldWidth = kClientWidth - kMargin - kFieldX;
-    // Created in Tab order.
+    // Created in Tab order, the field right after its label, which names it.
     make(ControlKind::Label, kMargin, kMargin, kClientWidth - 2 * kMargin, 20,
          texts::kRepeatCaption);
-    make(ControlKind::Label, kMargin, 46, kFieldX - kMargin - 4, 20, texts::kPromptRepeatLabel);
-    const Identity field = make(ControlKind::PasswordField, kFieldX, 44, fieldWidth, 20, u"");
+    make(ControlKind::FieldLabel, kMargin, 46, kFieldX - kMargin - 4, 20,
+         texts::kPromptRepeatLabel);
+    const Identity field =
+        make(ControlKind::PasswordField, kFieldX, 44, fieldWidth, 20, u"", texts::kRepeatName);
     PassphraseRow passphrase;
     passphrase.Create(toolkit, window, kMargin, kFieldX, kClientWidth - kMargin, kGenerateY);
     StrengthDisplay strength;
@@ -47,7 +53,7 @@ PasswordRepeat AskPasswordAgain(Toolkit& toolkit, Identity owner, const RandomFi
     const Identity ok = make(ControlKind::PushButton, cancelX - 10 - kButtonWidth, kButtonsY,
                              kButtonWidth, kButtonHeight, texts::kOkButton);
     const Identity cancel = make(ControlKind::PushButton, cancelX, kButtonsY, kButtonWidth,
-                                 kButtonHeight, texts::kCancelButton);
+                                 kButtonHeight, texts::kCancelButton, {}, true);
     toolkit.AddShortcut(window, ShortcutKey::Enter, ok);
     toolkit.AddShortcut(window, ShortcutKey::Escape, cancel);
     toolkit.FocusControl(field);

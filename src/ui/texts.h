@@ -10,17 +10,30 @@ namespace vexmora::texts {
 // Both windows' title.
 inline constexpr std::u16string_view kProgramTitle = u"Vexmora";
 
+// The "&" in a label's or button's text marks its access key (Alt+letter): the letter after it
+// is underlined, the "&" itself is not shown. Within one window no two share a letter. The
+// buttons that Enter and Esc stand for (OK, Cancel) have none, as the Windows guidelines have it.
+
 // The main window.
 inline constexpr std::u16string_view kPasswordFrame = u"Password";
 inline constexpr std::u16string_view kTextCryptFrame = u"Text Crypt";
 inline constexpr std::u16string_view kFileCryptFrame = u"File Crypt";
-inline constexpr std::u16string_view kPasswordLabel = u"Password:";
-inline constexpr std::u16string_view kLoadButton = u"Load";
-inline constexpr std::u16string_view kSaveButton = u"Save";
-inline constexpr std::u16string_view kEncodeButton = u"Encode";
-inline constexpr std::u16string_view kDecodeButton = u"Decode";
-inline constexpr std::u16string_view kEncodeFileButton = u"Encode file";
-inline constexpr std::u16string_view kDecodeFileButton = u"Decode file";
+inline constexpr std::u16string_view kPasswordLabel = u"&Password:";
+inline constexpr std::u16string_view kLoadButton = u"&Load";
+inline constexpr std::u16string_view kSaveButton = u"&Save";
+inline constexpr std::u16string_view kEncodeButton = u"E&ncode";
+inline constexpr std::u16string_view kDecodeButton = u"&Decode";
+inline constexpr std::u16string_view kEncodeFileButton = u"Encode &file";
+inline constexpr std::u16string_view kDecodeFileButton = u"Decode f&ile";
+
+// What a screen reader calls the controls whose own text does not name them. The editor's and
+// the passphrase's stand in hidden labels too, so that the system finds them where it looks for
+// a control's name (the label created before it).
+inline constexpr std::u16string_view kPasswordName = u"Password";
+inline constexpr std::u16string_view kRepeatName = u"Repeat";
+inline constexpr std::u16string_view kEditorName = u"Text";
+inline constexpr std::u16string_view kPassphraseName = u"Passphrase";
+inline constexpr std::u16string_view kStrengthName = u"Password strength";
 
 // The progress window.
 inline constexpr std::u16string_view kPleaseWait = u"Please wait ...";
@@ -36,7 +49,7 @@ inline constexpr std::u16string_view kPromptDecrypt = u"Decrypt";
 inline constexpr std::u16string_view kPromptTheFolder = u"the folder";
 inline constexpr std::u16string_view kPromptFile = u"file";
 inline constexpr std::u16string_view kPromptFiles = u"files";
-inline constexpr std::u16string_view kPromptRepeatLabel = u"Repeat:";
+inline constexpr std::u16string_view kPromptRepeatLabel = u"&Repeat:";
 inline constexpr std::u16string_view kOkButton = u"OK";
 // Said under kInfoCaption instead of the prompt when the paths hold nothing to work on: "Nothing
 // to encrypt in Photos", "Nothing to decrypt in 3 selected items".
@@ -47,8 +60,8 @@ inline constexpr std::u16string_view kNothingItems = u"selected items";
 
 // Setting a password to encrypt: the window's repeat dialog, and the prompt when it encrypts.
 inline constexpr std::u16string_view kRepeatCaption = u"Type the password once more.";
-inline constexpr std::u16string_view kGenerateButton = u"Generate";
-inline constexpr std::u16string_view kCopyButton = u"Copy";
+inline constexpr std::u16string_view kGenerateButton = u"&Generate";
+inline constexpr std::u16string_view kCopyButton = u"&Copy";
 
 // The strength line under a password: "weak: found in 4 days by 100 graphics cards".
 inline constexpr std::u16string_view kBandNames[] = {u"very weak", u"weak", u"fair", u"strong"};

@@ -138,8 +138,8 @@ TEST_F(ProgramTest, WindowModeRunsUntilTheWindowIsClosed) {
     toolkit.QueueEvent(CloseWindowEvent, kNoIdentity, 1);
     EXPECT_EQ(Run(u"X a b"), kExitSuccess);
     ASSERT_EQ(toolkit.windows().size(), 1u);
-    // The main window: twelve controls and the strength line's two.
-    EXPECT_EQ(toolkit.windows().begin()->second.controls.size(), 14u);
+    // The main window: thirteen controls and the strength line's two.
+    EXPECT_EQ(toolkit.windows().begin()->second.controls.size(), 15u);
     EXPECT_EQ(toolkit.pendingEvents(), 0u);
 }
 
@@ -179,7 +179,7 @@ TEST_F(ProgramTest, PathsThatAllExistOpenThePromptOthersTheMainWindow) {
         const auto& window = scripted.windows().begin()->second;
         if (row.prompt.empty()) {
             EXPECT_EQ(exitCode, kExitSuccess);
-            EXPECT_EQ(window.controls.size(), 14u);
+            EXPECT_EQ(window.controls.size(), 15u);
         } else {
             // A prompt closed unanswered is a cancel; the files stay as they were.
             EXPECT_EQ(exitCode, kExitJobFailed);

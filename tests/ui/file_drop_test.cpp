@@ -206,8 +206,8 @@ TEST_F(FileDropTest, AFailedStartIsReportedAndTheQueueGoesOn) {
 
 TEST_F(FileDropTest, CtrlOIsLoadAndCtrlSIsSave) {
     const MainWindowControls& c = window->controls();
-    EXPECT_EQ(toolkit.controls().at(c.loadButton).text, u"Load");
-    EXPECT_EQ(toolkit.controls().at(c.saveButton).text, u"Save");
+    EXPECT_EQ(toolkit.controls().at(c.loadButton).text, texts::kLoadButton);
+    EXPECT_EQ(toolkit.controls().at(c.saveButton).text, texts::kSaveButton);
 
     ASSERT_TRUE(toolkit.PressShortcut(c.window, ShortcutKey::CtrlO));
     toolkit.QueueFileChoice(u"");

@@ -55,22 +55,29 @@ struct Expected {
 // The design grid at 96 dpi; the scaled rectangles were worked out with Python's round(), which
 // rounds halves to even like the program.
 std::vector<Expected> Layout(const std::vector<Rect>& rects) {
-    const std::vector<std::pair<ControlKind, std::u16string>> controls = {
-        {ControlKind::GroupBox, u"Password"},      {ControlKind::GroupBox, u"Text Crypt"},
-        {ControlKind::GroupBox, u"File Crypt"},    {ControlKind::Label, u"Password:"},
-        {ControlKind::PasswordField, u""},         {ControlKind::RichEdit, u""},
-        {ControlKind::PushButton, u"Load"},        {ControlKind::PushButton, u"Save"},
-        {ControlKind::PushButton, u"Encode"},      {ControlKind::PushButton, u"Decode"},
-        {ControlKind::PushButton, u"Encode file"}, {ControlKind::PushButton, u"Decode file"},
+    const std::vector<std::pair<ControlKind, std::u16string_view>> controls = {
+        {ControlKind::GroupBox, texts::kPasswordFrame},
+        {ControlKind::GroupBox, texts::kTextCryptFrame},
+        {ControlKind::GroupBox, texts::kFileCryptFrame},
+        {ControlKind::FieldLabel, texts::kPasswordLabel},
+        {ControlKind::PasswordField, u""},
+        {ControlKind::Label, texts::kEditorName},
+        {ControlKind::RichEdit, u""},
+        {ControlKind::PushButton, texts::kLoadButton},
+        {ControlKind::PushButton, texts::kSaveButton},
+        {ControlKind::PushButton, texts::kEncodeButton},
+        {ControlKind::PushButton, texts::kDecodeButton},
+        {ControlKind::PushButton, texts::kEncodeFileButton},
+        {ControlKind::PushButton, texts::kDecodeFileButton},
     };
     std::vector<Expected> out;
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        out.push_back({controls[i].first, rects[i], controls[i].second});
+        out.push_back({controls[i].first, rects[i], std::u16string(controls[i].second)});
     }
     return out;
 }
 
-TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
+TEST(MainWindowLayout, ThirteenControlsScaledAtEachDpi) {
     struct Row {
         int dpi;
         int width, height;
@@ -85,6 +92,7 @@ TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
           {10, 530, 780, 63},
           {20, 41, 60, 20},
           {90, 40, 690, 20},
+          {21, 146, 759, 20},
           {21, 146, 759, 364},
           {20, 115, 100, 25},
           {130, 115, 100, 25},
@@ -100,6 +108,7 @@ TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
           {12, 662, 975, 79},
           {25, 51, 75, 25},
           {112, 50, 862, 25},
+          {26, 182, 949, 25},
           {26, 182, 949, 455},
           {25, 144, 125, 31},
           {162, 144, 125, 31},
@@ -115,6 +124,7 @@ TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
           {15, 795, 1170, 94},
           {30, 62, 90, 30},
           {135, 60, 1035, 30},
+          {32, 219, 1138, 30},
           {32, 219, 1138, 546},
           {30, 172, 150, 38},
           {195, 172, 150, 38},
@@ -140,7 +150,7 @@ TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
         EXPECT_EQ(w.args.placement, WindowPlacement::Centred);
 
         const std::vector<Expected> expected = Layout(row.rects);
-        // The twelve, then the strength line (its place is the password tests' business).
+        // The thirteen, then the strength line (its place is the password tests' business).
         ASSERT_EQ(w.controls.size(), expected.size() + 2);
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const auto& control = toolkit.controls().at(w.controls[i]);
@@ -153,11 +163,12 @@ TEST(MainWindowLayout, TwelveControlsScaledAtEachDpi) {
         }
         // The stored identities are the controls in creation order.
         const MainWindowControls& c = window->controls();
-        EXPECT_EQ(w.controls, (std::vector<Identity>{
-                                  c.passwordFrame, c.textCryptFrame, c.fileCryptFrame,
-                                  c.passwordLabel, c.passwordField, c.textEditor, c.loadButton,
-                                  c.saveButton, c.encodeButton, c.decodeButton, c.encodeFileButton,
-                                  c.decodeFileButton, c.strengthLabel, c.strengthBar}));
+        EXPECT_EQ(w.controls,
+                  (std::vector<Identity>{c.passwordFrame, c.textCryptFrame, c.fileCryptFrame,
+                                         c.passwordLabel, c.passwordField, c.editorLabel,
+                                         c.textEditor, c.loadButton, c.saveButton, c.encodeButton,
+                                         c.decodeButton, c.encodeFileButton, c.decodeFileButton,
+                                         c.strengthLabel, c.strengthBar}));
         EXPECT_TRUE(toolkit.messageBoxes().empty());
         EXPECT_TRUE(toolkit.fileDialogs().empty());
     }

@@ -291,7 +291,7 @@ TEST_F(MainWindowPasswordTest, TheRepeatDialogIsAModalDialogOfTheWindow) {
             return;
         }
         const Identity field = t.FindControl(dialog, ControlKind::PasswordField);
-        const Identity copy = t.FindControl(dialog, ControlKind::PushButton, u"Copy");
+        const Identity copy = t.FindControl(dialog, ControlKind::PushButton, texts::kCopyButton);
         const Identity shown = t.FindControl(dialog, ControlKind::ReadOnlyField);
         if (seen) {
             if (!checked) {
@@ -308,7 +308,8 @@ TEST_F(MainWindowPasswordTest, TheRepeatDialogIsAModalDialogOfTheWindow) {
         seen = t.windows().at(dialog);
         EXPECT_EQ(t.focus(), field);
         // Generate shows the passphrase and Copy takes it to the clipboard.
-        const Identity generate = t.FindControl(dialog, ControlKind::PushButton, u"Generate");
+        const Identity generate =
+            t.FindControl(dialog, ControlKind::PushButton, texts::kGenerateButton);
         EXPECT_FALSE(t.controls().at(copy).shown);
         t.QueueEvent(ControlEvent, generate, dialog);
         t.QueueEvent(ControlEvent, copy, dialog);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -23,7 +24,8 @@ using Call = ScriptedToolkit::Call;
 struct Expected {
     ControlKind kind;
     Rect rect;
-    std::u16string text;
+    std::u16string_view text;
+    bool shown = true;
 };
 
 void ExpectLayout(int dpi, int clientWidth, int clientHeight,
@@ -43,6 +45,7 @@ void ExpectLayout(int dpi, int clientWidth, int clientHeight,
         EXPECT_EQ(control.args.kind, expected[i].kind) << i;
         EXPECT_EQ(control.args.rect, expected[i].rect) << i;
         EXPECT_EQ(control.args.text, expected[i].text) << i;
+        EXPECT_EQ(control.shown, expected[i].shown) << i;
         EXPECT_EQ(control.font, u"Segoe UI");
         EXPECT_EQ(control.fontPoints, 9);
     }
@@ -51,18 +54,52 @@ void ExpectLayout(int dpi, int clientWidth, int clientHeight,
     EXPECT_FALSE(toolkit.windows().at(id).open);
 }
 
+// A batch's two lines wait hidden; the file's name stands right before the bar, which a screen
+// reader names after it.
 TEST(ProgressWindow, LayoutAt96Dpi) {
     ExpectLayout(96, 300, 150,
-                 {{ControlKind::ProgressBar, {10, 50, 280, 25}, u""},
-                  {ControlKind::PushButton, {100, 110, 100, 25}, u"Cancel"},
-                  {ControlKind::CentredLabel, {100, 15, 100, 25}, u"Please wait ..."}});
+                 {{ControlKind::CentredLabel, {100, 15, 100, 25}, texts::kPleaseWait},
+                  {ControlKind::CentredLabel, {10, 27, 280, 18}, u"", false},
+                  {ControlKind::CentredLabel, {10, 8, 280, 18}, texts::kPleaseWait, false},
+                  {ControlKind::ProgressBar, {10, 50, 280, 25}, u""},
+                  {ControlKind::PushButton, {100, 110, 100, 25}, texts::kCancelButton}});
 }
 
 TEST(ProgressWindow, LayoutAt120DpiRoundsHalvesToEven) {
     ExpectLayout(120, 375, 188,
-                 {{ControlKind::ProgressBar, {12, 62, 350, 31}, u""},
-                  {ControlKind::PushButton, {125, 138, 125, 31}, u"Cancel"},
-                  {ControlKind::CentredLabel, {125, 19, 125, 31}, u"Please wait ..."}});
+                 {{ControlKind::CentredLabel, {125, 19, 125, 31}, texts::kPleaseWait},
+                  {ControlKind::CentredLabel, {12, 34, 350, 22}, u"", false},
+                  {ControlKind::CentredLabel, {12, 10, 350, 22}, texts::kPleaseWait, false},
+                  {ControlKind::ProgressBar, {12, 62, 350, 31}, u""},
+                  {ControlKind::PushButton, {125, 138, 125, 31}, texts::kCancelButton}});
+}
+
+// A screen reader names the bar after the label right before it, or after the name it was given.
+TEST(ProgressWindow, TheBarIsNamedAfterTheFileInWork) {
+    const auto expectNamed = [](const ScriptedToolkit& t, const ProgressWindow& w,
+                                std::u16string_view name) {
+        const std::vector<Identity>& controls = t.windows().at(w.window()).controls;
+        const auto bar = std::find(controls.begin(), controls.end(), w.bar());
+        ASSERT_NE(bar, controls.begin());
+        EXPECT_EQ(t.controls().at(w.bar()).name, name);
+        EXPECT_EQ(t.controls().at(*(bar - 1)).text, name);
+    };
+    const std::pair<std::u16string_view, std::u16string_view> rows[] = {
+        {u"C:\\docs\\notes.txt", u"notes.txt"},
+        {u"notes.txt", u"notes.txt"},
+        // A job that names no input: the window's words.
+        {u"", texts::kPleaseWait},
+    };
+    for (const auto& [input, name] : rows) {
+        ScriptedToolkit t;
+        InitDpiScaling(t);
+        auto w = OpenProgressWindow(t, input);
+        expectNamed(t, *w, name);
+        w->ShowFile(u"b.txt", 1, 2);
+        expectNamed(t, *w, u"b.txt");
+        w->ShowFile(u"c.txt", 2, 2);
+        expectNamed(t, *w, u"c.txt");
+    }
 }
 
 class ProgressCallbackTest : public ::testing::Test {

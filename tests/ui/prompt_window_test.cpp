@@ -228,9 +228,10 @@ TEST_F(PromptWindowTest, ControlsScaledFocusAndKeys) {
             const PassphraseRow& row = prompt->passphraseRow();
             order.insert(order.end(),
                          {c.repeatLabel, c.repeatField, c.strength.label, c.strength.bar,
-                          row.generateButton(), row.field(), row.copyButton()});
+                          row.generateButton(), row.fieldLabel(), row.field(), row.copyButton()});
             // Nothing to show before anything is typed or generated.
-            for (Identity hidden : {c.strength.bar, row.field(), row.copyButton()}) {
+            for (Identity hidden :
+                 {c.strength.bar, row.fieldLabel(), row.field(), row.copyButton()}) {
                 EXPECT_FALSE(toolkit->controls().at(hidden).shown);
             }
         } else {

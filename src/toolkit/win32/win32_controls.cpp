@@ -13,6 +13,9 @@
 
 namespace vexmora {
 
+// Every kind starts a group (WS_GROUP) unless it joins the one before (ControlArgs::joinsGroup).
+// Static texts that show the program's data ("Decrypt Tom & Jerry.txt") keep their "&"
+// (SS_NOPREFIX); a field's label shows its access key instead.
 ControlClass Win32Toolkit::ClassOf(ControlKind kind) {
     switch (kind) {
         case ControlKind::GroupBox:
@@ -21,6 +24,8 @@ ControlClass Win32Toolkit::ClassOf(ControlKind kind) {
             return {L"Static", SS_LEFT | SS_NOPREFIX | WS_GROUP, 0};
         case ControlKind::CentredLabel:
             return {L"Static", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0};
+        case ControlKind::FieldLabel:
+            return {L"Static", SS_LEFT | WS_GROUP, 0};
         case ControlKind::PasswordField:
             return {L"Edit", ES_PASSWORD | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
                     WS_EX_CLIENTEDGE};
@@ -37,17 +42,17 @@ ControlClass Win32Toolkit::ClassOf(ControlKind kind) {
             }
             return {richEditClass_,
                     ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN |
-                        WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                        WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP,
                     WS_EX_CLIENTEDGE};
         case ControlKind::PushButton:
             return {L"Button", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
         case ControlKind::ProgressBar:
-            return {PROGRESS_CLASSW, 0, 0};
+            return {PROGRESS_CLASSW, WS_GROUP, 0};
         case ControlKind::ReadOnlyField:
             return {L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
                     WS_EX_CLIENTEDGE};
     }
-    return {L"Static", 0, 0};
+    return {L"Static", WS_GROUP, 0};
 }
 
 HFONT Win32Toolkit::ControlFont() const {
@@ -61,9 +66,10 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
         return kNoIdentity;
     }
     const ControlClass kind = ClassOf(args.kind);
+    const DWORD style = args.joinsGroup ? kind.style & ~static_cast<DWORD>(WS_GROUP) : kind.style;
     const Identity identity = ++lastIdentity_;
     HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, ToWide(args.text).c_str(),
-                                WS_CHILD | (args.shown ? WS_VISIBLE : 0) | kind.style, args.rect.x,
+                                WS_CHILD | (args.shown ? WS_VISIBLE : 0) | style, args.rect.x,
                                 args.rect.y, args.rect.width, args.rect.height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(identity & 0xFFFF)),
                                 instance_, nullptr);
@@ -76,6 +82,9 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
     }
     entries_[identity] = {hwnd, window, {}, args.kind};
     identities_[hwnd] = identity;
+    if (!args.name.empty()) {
+        names_.Name(hwnd, args.name);
+    }
     return identity;
 }
 
@@ -140,6 +149,10 @@ void Win32Toolkit::SetControlText(Identity control, std::u16string_view text) {
         return;
     }
     SetWindowTextW(found->second.hwnd, ToWide(text).c_str());
+}
+
+void Win32Toolkit::SetControlName(Identity control, std::u16string_view name) {
+    names_.Name(HandleOf(control), name);
 }
 
 void Win32Toolkit::FocusControl(Identity control) {

@@ -1,22 +1,45 @@
-// The event pump: one message at a time, the window procedure turning messages into the
-// program's events, and Tab / Shift+Tab moving the focus through a window's controls.
-#include <vector>
-
+// The event pump: one message at a time, the keyboard as the dialog manager handles it (with the
+// program's own keys first), and the window procedure turning messages into the program's events.
 #include "toolkit/win32/win32_drop_files.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 namespace vexmora {
 namespace {
 
-constexpr WORD kFocusNext = 1;
-constexpr WORD kFocusPrevious = 2;
+constexpr LPARAM kRepeat = LPARAM{1} << 30;  // WM_KEYDOWN: the key was already down
+
+bool Down(int virtualKey) {
+    return GetKeyState(virtualKey) < 0;
+}
+
+LRESULT DialogCode(HWND control, MSG* message) {
+    return SendMessageW(control, WM_GETDLGCODE, message != nullptr ? message->wParam : 0,
+                        reinterpret_cast<LPARAM>(message));
+}
+
+bool IsPushButton(HWND control) {
+    return (DialogCode(control, nullptr) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
+
+// The focus moves as the dialog manager moves it: a field that asks for it (DLGC_HASSETSEL) has
+// its text selected, so that typing replaces it.
+void FocusStop(HWND control) {
+    if (control == nullptr) {
+        return;
+    }
+    SetFocus(control);
+    if ((DialogCode(control, nullptr) & DLGC_HASSETSEL) != 0) {
+        SendMessageW(control, EM_SETSEL, 0, -1);
+    }
+}
+
+// Once the keyboard has moved the focus, the focused control shows it (the system hides the focus
+// rectangle until then).
+void ShowFocusRectangle(HWND root) {
+    SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
 
 }  // namespace
-
-UniqueAcceleratorTable Win32Toolkit::CreateAccelerators() {
-    ACCEL keys[] = {{FVIRTKEY, VK_TAB, kFocusNext}, {FVIRTKEY | FSHIFT, VK_TAB, kFocusPrevious}};
-    return UniqueAcceleratorTable(CreateAcceleratorTableW(keys, 2));
-}
 
 int Win32Toolkit::WaitEvent(int timeoutMs) {
     if (!events_.Empty()) {
@@ -35,44 +58,69 @@ int Win32Toolkit::WaitEvent(int timeoutMs) {
         }
     }
     HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (const Identity button = shortcuts_.Match(message); button != kNoIdentity) {
-        events_.Push(ControlEvent, button, IdentityOf(root));
-    } else if (root != nullptr && identities_.count(root) != 0 &&
-               TranslateAcceleratorW(root, accelerators_.Get(), &message)) {
-        SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-    } else {
+    if (root == nullptr || identities_.count(root) == 0 || !HandleKey(root, message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.message);
 }
 
-// Tab order: the window's controls in creation order that are enabled, visible and tab stops.
-void Win32Toolkit::MoveFocus(Identity window, bool forward) {
-    std::vector<HWND> stops;
-    for (const auto& [identity, entry] : entries_) {
-        if (entry.window == window && IsWindowEnabled(entry.hwnd) && IsWindowVisible(entry.hwnd) &&
-            (GetWindowLongPtrW(entry.hwnd, GWL_STYLE) & WS_TABSTOP) != 0) {
-            stops.push_back(entry.hwnd);
-        }
-    }
-    if (stops.empty()) {
-        return;
-    }
+// The program's keys come first: Ctrl+Tab, Enter on a focused button, the shortcuts, and Enter or
+// Esc that nothing takes. The dialog manager (IsDialogMessage) does the rest: Tab, the arrow
+// keys, access keys, and passing every other message on to its control.
+bool Win32Toolkit::HandleKey(HWND root, MSG& message) {
+    const Identity window = IdentityOf(root);
     HWND focus = GetFocus();
-    std::size_t at = stops.size();
-    for (std::size_t i = 0; i < stops.size(); ++i) {
-        if (stops[i] == focus || IsChild(stops[i], focus)) {
-            at = i;
+    const bool inWindow = focus != nullptr && IsChild(root, focus);
+    if (message.message == WM_KEYDOWN && !Down(VK_MENU)) {
+        const bool control = Down(VK_CONTROL);
+        if (message.wParam == VK_TAB && control) {
+            // Tab is text in the editor; Ctrl+Tab leaves it, and moves on from any other control
+            // as Tab does.
+            FocusStop(GetNextDlgTabItem(root, inWindow ? focus : nullptr, Down(VK_SHIFT)));
+            ShowFocusRectangle(root);
+            return true;
+        }
+        if (message.wParam == VK_RETURN && !control && !Down(VK_SHIFT) && inWindow &&
+            IsPushButton(focus)) {
+            // The button that the user has gone to is the one Enter means, also where the window
+            // has a default button.
+            if ((message.lParam & kRepeat) == 0) {
+                events_.Push(ControlEvent, IdentityOf(focus), window);
+            }
+            return true;
         }
     }
-    std::size_t next;
-    if (at == stops.size()) {
-        next = forward ? 0 : stops.size() - 1;
-    } else {
-        next = forward ? (at + 1) % stops.size() : (at + stops.size() - 1) % stops.size();
+    if (const Identity button = shortcuts_.Match(message); button != kNoIdentity) {
+        events_.Push(ControlEvent, button, window);
+        return true;
     }
-    SetFocus(stops[next]);
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) &&
+        !(inWindow && (DialogCode(focus, &message) & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)))) {
+        // Neither a shortcut nor the focused control takes it: Enter in the password field starts
+        // nothing, and no beep.
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+        ShowFocusRectangle(root);
+    }
+    return IsDialogMessageW(root, &message) != FALSE;
+}
+
+void Win32Toolkit::AddShortcut(Identity window, ShortcutKey key, Identity button) {
+    HWND root = HandleOf(window);
+    if (key == ShortcutKey::Enter) {
+        // The default button is drawn with the heavier frame, so that the user sees what Enter
+        // does.
+        if (HWND before = HandleOf(shortcuts_.Button(root, key))) {
+            SendMessageW(before, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        }
+        if (HWND now = HandleOf(button)) {
+            SendMessageW(now, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+        }
+    }
+    shortcuts_.Add(root, key, button);
 }
 
 LRESULT CALLBACK Win32Toolkit::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
@@ -102,11 +150,20 @@ LRESULT Win32Toolkit::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_COMMAND:
             if (lParam != 0) {
                 events_.Push(ControlEvent, IdentityOf(reinterpret_cast<HWND>(lParam)), window);
-            } else if (HIWORD(wParam) == 1 &&
-                       (LOWORD(wParam) == kFocusNext || LOWORD(wParam) == kFocusPrevious)) {
-                MoveFocus(window, LOWORD(wParam) == kFocusNext);
             } else {
                 events_.Push(MenuEvent, kNoIdentity, window);
+            }
+            return 0;
+        // The program's windows are not dialogs, but the dialog manager asks them as it asks a
+        // dialog: where the focus goes next (the arrow keys, the access key of a label) ...
+        case WM_NEXTDLGCTL:
+            FocusStop(LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                          : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0));
+            return 0;
+        // ... and which button is the default one.
+        case DM_GETDEFID:
+            if (HWND button = HandleOf(shortcuts_.Button(hwnd, ShortcutKey::Enter))) {
+                return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
             }
             return 0;
         default:

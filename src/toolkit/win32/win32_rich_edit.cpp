@@ -1,6 +1,7 @@
 #include "toolkit/win32/win32_rich_edit.h"
 
 // After windows.h:
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <string>
@@ -19,9 +20,27 @@ void SelectRange(HWND editor, LONG first, LONG last) {
     SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
+// A rich edit that the dialog manager asks for its keys with the key message at hand
+// (WM_GETDLGCODE with a message, as IsDialogMessage sends it) switches to a dialog mode for good:
+// there Tab moves the focus and Esc closes the parent window (Wine's riched20 does so, and
+// Windows' rich edit behaves alike). Asked without the message, it never switches; and the whole
+// text, which the dialog manager selects in a control it tabs into, stays as the user left it.
+LRESULT CALLBACK EditorKeys(HWND editor, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                            DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const LRESULT code = DefSubclassProc(editor, message, wParam, 0);
+        return (code & ~static_cast<LRESULT>(DLGC_HASSETSEL)) | DLGC_WANTALLKEYS;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(editor, EditorKeys, id);
+    }
+    return DefSubclassProc(editor, message, wParam, lParam);
+}
+
 }  // namespace
 
 void PrepareRichEdit(HWND editor) {
+    SetWindowSubclass(editor, EditorKeys, 0, 0);
     SendMessageW(editor, EM_EXLIMITTEXT, 0, kTextLimit);
     const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
     SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);

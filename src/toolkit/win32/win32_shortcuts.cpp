@@ -39,6 +39,15 @@ void ShortcutTable::Forget(HWND window) {
     std::erase_if(entries_, [window](const Entry& entry) { return entry.window == window; });
 }
 
+Identity ShortcutTable::Button(HWND window, ShortcutKey key) const {
+    for (const Entry& entry : entries_) {
+        if (entry.window == window && entry.key == key) {
+            return entry.button;
+        }
+    }
+    return kNoIdentity;
+}
+
 Identity ShortcutTable::Match(const MSG& message) const {
     constexpr LPARAM kRepeat = LPARAM{1} << 30;  // the key was already down
     if (message.message != WM_KEYDOWN || (message.lParam & kRepeat) != 0 ||
@@ -51,13 +60,7 @@ Identity ShortcutTable::Match(const MSG& message) const {
     if (chord == kChords.end()) {
         return kNoIdentity;
     }
-    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    for (const Entry& entry : entries_) {
-        if (entry.window == root && entry.key == chord->key) {
-            return entry.button;
-        }
-    }
-    return kNoIdentity;
+    return Button(GetAncestor(message.hwnd, GA_ROOT), chord->key);
 }
 
 }  // namespace vexmora

@@ -16,6 +16,8 @@ class ShortcutTable {
     void Add(HWND window, ShortcutKey key, Identity button);
     // Forgets the shortcuts of a window that is going away.
     void Forget(HWND window);
+    // The button that `key` stands for in `window`; kNoIdentity when none.
+    Identity Button(HWND window, ShortcutKey key) const;
 
     // The button that a message stands for: the first press (not an auto-repeat) of a shortcut
     // key, with exactly its modifiers, in the window the shortcut belongs to or one of its

@@ -101,6 +101,11 @@ void Win32Toolkit::CloseWindow(Identity window) {
         // back instead of another program's window.
         EnableWindow(entry.owner, TRUE);
     }
+    for (const auto& [identity, control] : entries_) {
+        if (control.window == window) {
+            names_.Forget(control.hwnd);  // while the handle still names the control
+        }
+    }
     DestroyWindow(entry.hwnd);  // and its controls
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->first == window || it->second.window == window) {

@@ -1,7 +1,7 @@
 // The toolkit over Win32, shared by its files, one per concern: windows and message boxes
 // (win32_toolkit.cpp), controls (win32_controls.cpp), the event pump and keyboard
 // (win32_event_pump.cpp), file dialogs (win32_file_dialog.cpp), DPI and fonts
-// (win32_dpi_fonts.cpp).
+// (win32_dpi_fonts.cpp), names for screen readers (win32_accessible_names.cpp).
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include "platform/win32/unique_resources.h"
 #include "toolkit/event_queue.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/win32/win32_accessible_names.h"
 #include "toolkit/win32/win32_program_icon.h"
 #include "toolkit/win32/win32_shortcuts.h"
 #include "toolkit/win32/win32_taskbar_progress.h"
@@ -40,9 +41,7 @@ class Win32Toolkit final : public Toolkit {
     Identity EventControl() const override { return events_.LastControl(); }
     Identity EventWindow() const override { return events_.LastWindow(); }
     std::vector<std::u16string> EventFiles() const override { return events_.LastFiles(); }
-    void AddShortcut(Identity window, ShortcutKey key, Identity button) override {
-        shortcuts_.Add(HandleOf(window), key, button);
-    }
+    void AddShortcut(Identity window, ShortcutKey key, Identity button) override;
     void SetProgressMaximum(Identity bar, std::int32_t maximum) override;
     void SetProgressPosition(Identity bar, std::int32_t position) override;
     void SetProgressState(Identity bar, BarState state) override;
@@ -57,6 +56,7 @@ class Win32Toolkit final : public Toolkit {
                                 bool& checked) override;
     std::u16string ControlText(Identity control) override;
     void SetControlText(Identity control, std::u16string_view text) override;
+    void SetControlName(Identity control, std::u16string_view name) override;
     bool CopyToClipboard(std::u16string_view text) override;
     std::u16string ShowFileDialog(const FileDialogArgs& args) override;
     void FocusControl(Identity control) override;
@@ -74,10 +74,11 @@ class Win32Toolkit final : public Toolkit {
     };
 
     // Event pump and keyboard.
-    static UniqueAcceleratorTable CreateAccelerators();
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void MoveFocus(Identity window, bool forward);
+    // Carries out a key message for the program's window `root`; false when it is left to the
+    // control it was sent to.
+    bool HandleKey(HWND root, MSG& message);
 
     // Controls.
     ControlClass ClassOf(ControlKind kind);
@@ -92,12 +93,12 @@ class Win32Toolkit final : public Toolkit {
     ComInitialization com_;
     UniqueModule richEditModule_;
     const wchar_t* richEditClass_ = nullptr;
-    TaskbarProgress taskbar_;  // a COM object: released before COM ends
+    TaskbarProgress taskbar_;  // COM objects: released before COM ends
+    AccessibleNames names_;
 
     HINSTANCE instance_ = GetModuleHandleW(nullptr);
     ProgramIcons icons_ = LoadProgramIcons(instance_);
     ShortcutTable shortcuts_;
-    UniqueAcceleratorTable accelerators_ = CreateAccelerators();
     UniqueFont font_;
     int classCount_ = 0;
     Identity lastIdentity_ = kNoIdentity;
