@@ -157,12 +157,29 @@ if [ -f "$build/vexmora.exe" ] && command -v wine >/dev/null; then
     wineserver -p60
     exe="$work/vexmora.exe"
     cp "$build/vexmora.exe" "$exe"
-    encrypt_span=$(cd "$work" && timed wine "$exe" E plain.bin wine.vx pw)
-    # Wine's start-up takes a good part of that time (a line that fits no form ends right after
-    # it): the kills fall within the job itself, from its first write (its temporary file has a
-    # name there) to a little past its end.
-    start_up=$(cd "$work" && timed wine "$exe" E a b c d e)
-    span=$(python3 -c "print(f'{max(0.3, 1.1 * ($encrypt_span - $start_up)):.2f}')")
+    # Wine's start-up and its ending take most of a run: the kills fall within the job itself,
+    # from its first write (its temporary file has a name there) to a little past the moment its
+    # output is in place, as a run of its own measures it.
+    [ -f "$work/plain.bin.vx" ] || (cd "$work" && wine "$exe" E plain.bin plain.bin.vx pw >/dev/null 2>&1)
+    mkdir "$work/measure"
+    cp "$work/plain.bin" "$work/measure/plain.bin"
+    (cd "$work/measure" && exec wine "$exe" E plain.bin out.vx pw >/dev/null 2>&1) &
+    measured=$!
+    for i in $(seq 1500); do
+      compgen -G "$work/measure/~vx*" >/dev/null && break
+      sleep 0.02
+    done
+    first_write=$(date +%s.%N)
+    # Until the output is in place: the process itself takes a while more to end under Wine.
+    for i in $(seq 1500); do
+      [ -e "$work/measure/out.vx" ] && break
+      sleep 0.02
+    done
+    placed=$(date +%s.%N)
+    wait "$measured"
+    span=$(python3 -c "import sys; print(f'{max(0.3, 1.1 * (float(sys.argv[2]) - float(sys.argv[1]))):.2f}')" \
+      "$first_write" "$placed")
+    rm -rf "$work/measure"
     for i in $(seq "$kills"); do
       round wine "encrypt $i" write "$span" "vexmora.exe E plain.bin" plain.bin out.vx container \
         wine "$exe" E plain.bin out.vx pw
