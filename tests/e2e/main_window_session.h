@@ -33,8 +33,8 @@ class MainWindowSession {
         : process_(ProgramProcess::Start(ProgramPath(), L"", workingFolder)) {
         window_ = WaitForWindow(process_.Id(), kTitle, 30s);
         if (window_ != nullptr) {
-            // The twelve controls and the strength line's label and bar.
-            WaitUntil([&] { return ChildControls(window_).size() >= 14; }, 10s);
+            // The thirteen controls and the strength line's label and bar.
+            WaitUntil([&] { return ChildControls(window_).size() >= 15; }, 10s);
         }
     }
 
@@ -53,9 +53,10 @@ class MainWindowSession {
     HWND Window() const { return window_; }
     HWND PasswordField() const { return ByClass(L"Edit"); }
     HWND Editor() const { return ByClass(L"RichEdit20W"); }
+    // The button that shows these words (its access key's "&" aside).
     HWND Button(std::wstring_view text) const {
         for (const ChildControl& control : ChildControls(window_)) {
-            if (SameClass(control.className, L"Button") && control.text == text) {
+            if (SameClass(control.className, L"Button") && VisibleText(control.text) == text) {
                 return control.window;
             }
         }

@@ -134,10 +134,11 @@ RECT ScaledRect(int x, int y, int width, int height, int dpi) {
 
 struct ExpectedControl {
     const wchar_t* className;
-    const wchar_t* text;
+    const wchar_t* text;  // the words shown, without the "&" of an access key
     int x, y, width, height;
     LONG requiredStyle;  // bits that must be set
     LONG typeMask;       // together with requiredStyle: the control type in the low style bits
+    bool shown = true;
 };
 
 // In creation order.
@@ -147,6 +148,8 @@ constexpr ExpectedControl kMainControls[] = {
     {L"Button", L"File Crypt", 10, 530, 780, 63, BS_GROUPBOX, BS_TYPEMASK},
     {L"Static", L"Password:", 20, 41, 60, 20, 0, 0},
     {L"Edit", L"", 90, 40, 690, 20, ES_PASSWORD | WS_TABSTOP, 0},
+    // Never shown: it names the editor for screen readers.
+    {L"Static", L"Text", 21, 146, 759, 20, 0, 0, false},
     {L"RichEdit20W", L"", 21, 146, 759, 364, ES_MULTILINE | WS_TABSTOP, 0},
     {L"Button", L"Load", 20, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
     {L"Button", L"Save", 130, 115, 100, 25, BS_PUSHBUTTON | WS_TABSTOP, BS_TYPEMASK},
@@ -158,7 +161,7 @@ constexpr ExpectedControl kMainControls[] = {
 
 class MainWindowLayoutTest : public ProgramTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
+TEST_P(MainWindowLayoutTest, HasTheThirteenControlsAtTheirScaledRectangles) {
     const int dpi = GetParam();
     std::optional<MainWindowSession> app;
     {
@@ -190,7 +193,7 @@ TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
     EXPECT_EQ(outer.left, (screenWidth - width) / 2) << "screen width " << screenWidth;
     EXPECT_EQ(outer.top, (screenHeight - height) / 2) << "screen height " << screenHeight;
 
-    // The twelve, then the strength line under the password field: a label, and a bar that
+    // The thirteen, then the strength line under the password field: a label, and a bar that
     // shows only once something is typed.
     const std::vector<ChildControl> controls = ChildControls(window);
     ASSERT_EQ(controls.size(), std::size(kMainControls) + 2);
@@ -200,12 +203,13 @@ TEST_P(MainWindowLayoutTest, HasTheTwelveControlsAtTheirScaledRectangles) {
         SCOPED_TRACE("control " + std::to_string(i + 1) + " \"" + Narrow(want.text) + "\"");
         EXPECT_TRUE(SameClass(seen.className, want.className)) << Narrow(seen.className);
         // The editor and the password field are read through their own messages.
-        const std::wstring text =
-            want.text[0] == L'\0' ? ControlText(seen.window).value_or(L"?") : seen.text;
+        const std::wstring text = want.text[0] == L'\0' ? ControlText(seen.window).value_or(L"?")
+                                                        : VisibleText(seen.text);
         EXPECT_EQ(text, want.text);
         EXPECT_EQ(Describe(seen.rect),
                   Describe(ScaledRect(want.x, want.y, want.width, want.height, dpi)));
-        EXPECT_EQ(seen.style & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+        EXPECT_EQ(seen.style & (WS_CHILD | WS_VISIBLE),
+                  want.shown ? WS_CHILD | WS_VISIBLE : WS_CHILD);
         const LONG checked = want.requiredStyle | want.typeMask | WS_TABSTOP;
         EXPECT_EQ(seen.style & checked, want.requiredStyle) << std::hex << "style 0x" << seen.style;
         EXPECT_EQ(GetParent(seen.window), window);
@@ -245,31 +249,6 @@ class MainWindowKeyboardTest : public ProgramTest {
         }
     }
 
-    // The tab stops in creation order, by name.
-    std::vector<std::string> TabStops() const {
-        std::vector<std::string> stops;
-        for (const auto& [window, name] : names_) {
-            stops.push_back(name);
-        }
-        return stops;
-    }
-
-    // `count` steps through the tab stops from `from` (none: from before the first for Tab,
-    // after the last for Shift+Tab), wrapping.
-    std::vector<std::string> Expected(const std::string& from, int count, bool backwards) const {
-        const std::vector<std::string> stops = TabStops();
-        const int n = static_cast<int>(stops.size());
-        const auto found = std::find(stops.begin(), stops.end(), from);
-        int at =
-            found != stops.end() ? static_cast<int>(found - stops.begin()) : (backwards ? n : -1);
-        std::vector<std::string> steps;
-        for (int i = 0; i < count; ++i) {
-            at = ((backwards ? at - 1 : at + 1) % n + n) % n;
-            steps.push_back(stops[static_cast<std::size_t>(at)]);
-        }
-        return steps;
-    }
-
     std::string FocusName() const {
         HWND focus = FocusedWindow(app_->Window());
         for (const auto& [window, name] : names_) {
@@ -280,52 +259,150 @@ class MainWindowKeyboardTest : public ProgramTest {
         return focus == app_->Window() ? "main window" : focus == nullptr ? "nothing" : "other";
     }
 
-    // Presses Tab (or Shift+Tab) `count` times and returns where the focus went after each press.
-    std::vector<std::string> Press(int count, bool shift) {
-        std::vector<std::string> visited;
-        for (int i = 0; i < count; ++i) {
-            const HWND before = FocusedWindow(app_->Window());
-            if (!PressKey(app_->Window(), VK_TAB, shift)) {
-                visited.push_back("<the key could not be sent>");
-                break;
-            }
-            // The focus moves once the program has read the key; a key that moves nothing shows
-            // up as the same name twice.
-            WaitUntil([&] { return FocusedWindow(app_->Window()) != before; }, 3s);
-            visited.push_back(FocusName());
+    // Presses the chord and returns where the focus went, once it has gone to one of the tab
+    // stops (a label's access key passes the label on the way); a key that moves nothing shows
+    // up as the same name twice.
+    std::string Press(const Chord& chord) {
+        const HWND before = FocusedWindow(app_->Window());
+        if (!e2e::Press(app_->Window(), chord)) {
+            return "<the key could not be sent>";
         }
-        return visited;
+        WaitUntil(
+            [&] { return FocusedWindow(app_->Window()) != before && FocusName() != "other"; },
+            3s);
+        return FocusName();
     }
 
     std::optional<MainWindowSession> app_;
     std::vector<std::pair<HWND, std::string>> names_;
 };
 
-TEST_F(MainWindowKeyboardTest, TabAndShiftTabFollowTheCreationOrderAndWrap) {
-    // The focus starts in the password field; from wherever it is, Tab follows the stops.
-    const std::string start = FocusName();
-    EXPECT_EQ(Press(9, false), Expected(start, 9, false)) << "Tab from " << start;
-    // Nine steps through eight stops: the focus is one past where it started.
-    const std::string afterTabs = FocusName();
-    EXPECT_EQ(Press(9, true), Expected(afterTabs, 9, true)) << "Shift+Tab from " << afterTabs;
+const Chord kTab{{}, VK_TAB};
+const Chord kShiftTab{{VK_SHIFT}, VK_TAB};
+const Chord kCtrlTab{{VK_CONTROL}, VK_TAB};
+const Chord kCtrlShiftTab{{VK_CONTROL, VK_SHIFT}, VK_TAB};
+
+// Tab walks every control in creation order and wraps, the editor keeps Tab and is left with
+// Ctrl+Tab, the arrow keys move along a row of buttons, and a label's access key reaches its
+// field.
+TEST_F(MainWindowKeyboardTest, TheKeysWalkEveryControl) {
+    const struct {
+        Chord keys;
+        const char* focus;
+    } steps[] = {
+        {kTab, "editor"},
+        {kCtrlTab, "Load"},
+        {{{}, VK_RIGHT}, "Save"},
+        {{{}, VK_RIGHT}, "Encode"},
+        {{{}, VK_RIGHT}, "Decode"},
+        {{{}, VK_RIGHT}, "Load"},
+        {{{}, VK_LEFT}, "Decode"},
+        {kTab, "Encode file"},
+        {{{}, VK_RIGHT}, "Decode file"},
+        {kTab, "password field"},
+        {kShiftTab, "Decode file"},
+        {kShiftTab, "Encode file"},
+        {kShiftTab, "Decode"},
+        {kShiftTab, "Encode"},
+        {kShiftTab, "Save"},
+        {kShiftTab, "Load"},
+        {kShiftTab, "editor"},
+        {kCtrlShiftTab, "password field"},
+        {kCtrlTab, "editor"},
+        {{{VK_MENU}, 'P'}, "password field"},
+    };
+    // The focus starts in the password field.
+    ASSERT_EQ(FocusName(), "password field");
+    std::string from = FocusName();
+    for (const auto& step : steps) {
+        EXPECT_EQ(Press(step.keys), step.focus) << Describe(step.keys) << " from " << from;
+        from = FocusName();
+    }
+    // No key typed anything on the way.
+    EXPECT_EQ(app_->EditorText(), L"");
+    EXPECT_EQ(ControlText(app_->PasswordField()), L"");
 }
 
-TEST_F(MainWindowKeyboardTest, TabInTheEditorMovesTheFocusAndTypesNothing) {
+TEST_F(MainWindowKeyboardTest, TheEditorKeepsTabEnterAndEscAndCtrlTabLeavesIt) {
     const std::wstring text = L"first line\r\nsecond line";
     ASSERT_TRUE(app_->TypeText(text));
     ASSERT_TRUE(app_->TypePassword(L"secret"));
     // The program starts with the focus in the password field.
     ASSERT_EQ(FocusName(), "password field");
-    ASSERT_EQ(Press(1, false), std::vector<std::string>{"editor"});
-    EXPECT_EQ(Press(1, false), std::vector<std::string>{"Load"});
-    // A tab character would arrive as a message after the key; give it time to show.
-    EXPECT_FALSE(WaitUntil([&] { return app_->EditorText() != text; }, 500ms))
+    ASSERT_EQ(Press(kTab), "editor");
+    // Tabbing in keeps the caret where it was: the tab goes in, nothing is replaced.
+    ASSERT_TRUE(e2e::Press(app_->Window(), kTab));
+    ASSERT_TRUE(WaitUntil([&] { return app_->EditorText().size() == text.size() + 1; }, 5s))
         << "editor: " << Narrow(app_->EditorText());
-    EXPECT_EQ(Press(1, true), std::vector<std::string>{"editor"});
-    EXPECT_EQ(Press(1, true), std::vector<std::string>{"password field"});
-    EXPECT_FALSE(WaitUntil([&] { return app_->EditorText() != text; }, 500ms))
+    std::wstring typed = app_->EditorText();
+    EXPECT_EQ(std::count(typed.begin(), typed.end(), L'\t'), 1) << Narrow(typed);
+    typed.erase(typed.find(L'\t'), 1);
+    EXPECT_EQ(typed, text);
+    ASSERT_TRUE(e2e::Press(app_->Window(), {{}, VK_RETURN}));
+    ASSERT_TRUE(WaitUntil([&] { return app_->EditorText().size() == text.size() + 3; }, 5s))
+        << "editor: " << Narrow(app_->EditorText());
+    const std::wstring withTabAndLine = app_->EditorText();
+    // Esc is no key of the editor's and closes nothing.
+    ASSERT_TRUE(e2e::Press(app_->Window(), {{}, VK_ESCAPE}));
+    ASSERT_TRUE(Synchronize(app_->Window()));
+    EXPECT_EQ(FocusName(), "editor");
+    EXPECT_TRUE(IsWindowVisible(app_->Window()));
+    EXPECT_EQ(WaitForBox(app_->Process().Id(), 500ms), nullptr);
+
+    EXPECT_EQ(Press(kCtrlTab), "Load");
+    EXPECT_EQ(Press(kCtrlShiftTab), "editor");
+    EXPECT_EQ(Press(kCtrlShiftTab), "password field");
+    // A tab character would arrive as a message after the key; give it time to show.
+    EXPECT_FALSE(WaitUntil([&] { return app_->EditorText() != withTabAndLine; }, 500ms))
         << "editor: " << Narrow(app_->EditorText());
     EXPECT_EQ(ControlText(app_->PasswordField()), L"secret");
+}
+
+// Enter and Esc in the password field start nothing, ask nothing and close nothing.
+TEST_F(MainWindowKeyboardTest, EnterAndEscInThePasswordFieldDoNothing) {
+    ASSERT_TRUE(app_->TypeKeysInto(app_->PasswordField(), L"secret", L"secret"));
+    for (const Chord& key : {Chord{{}, VK_RETURN}, Chord{{}, VK_ESCAPE}}) {
+        SCOPED_TRACE(Describe(key));
+        ASSERT_TRUE(e2e::Press(app_->Window(), key));
+        ASSERT_TRUE(Synchronize(app_->Window()));
+        EXPECT_EQ(WaitForBox(app_->Process().Id(), 1s), nullptr);
+        EXPECT_EQ(WaitForRepeatDialog(app_->Process().Id(), app_->Window(), 0ms), nullptr);
+        EXPECT_TRUE(IsWindowVisible(app_->Window()));
+        EXPECT_EQ(FocusName(), "password field");
+        EXPECT_EQ(ControlText(app_->PasswordField()), L"secret");
+    }
+}
+
+// A button's access key clicks it from anywhere in the window, the editor too; Enter clicks the
+// button that has the focus. Each opens its file dialog, which is cancelled.
+TEST_F(MainWindowKeyboardTest, AccessKeysAndEnterClickTheButtons) {
+    const struct {
+        const char* what;
+        bool fromEditor;
+        std::vector<Chord> keys;
+        const wchar_t* dialogOk;
+    } rows[] = {
+        {"Alt+L in the password field", false, {{{VK_MENU}, 'L'}}, L"Open"},
+        {"Alt+L in the editor", true, {{{VK_MENU}, 'L'}}, L"Open"},
+        {"Alt+S in the editor", true, {{{VK_MENU}, 'S'}}, L"Save"},
+        {"Enter on Load", true, {kCtrlTab, {{}, VK_RETURN}}, L"Open"},
+        {"Enter on Save", false, {kTab, kCtrlTab, {{}, VK_RIGHT}, {{}, VK_RETURN}}, L"Save"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(ClickInto(row.fromEditor ? app_->Editor() : app_->PasswordField()));
+        for (const Chord& chord : row.keys) {
+            ASSERT_TRUE(e2e::Press(app_->Window(), chord)) << Describe(chord);
+        }
+        HWND dialog = WaitForFileDialog(app_->Process().Id(), 15s);
+        ASSERT_NE(dialog, nullptr) << "no file dialog";
+        EXPECT_EQ(DialogOkText(dialog), row.dialogOk);
+        ASSERT_TRUE(CancelDialog(dialog));
+        ASSERT_TRUE(Synchronize(app_->Window()));
+    }
+    // The keys typed nothing.
+    EXPECT_EQ(app_->EditorText(), L"");
+    EXPECT_EQ(ControlText(app_->PasswordField()), L"");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 // Setting a password to encrypt in the real main window, driven with key presses: the strength
 // line as the password is typed, the repeat dialog, the question before a weak password, and
 // generated passphrases. Scripts' command lines keep working without a word.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "driver/system_dialogs.h"
 #include "main_window_session.h"
@@ -121,6 +123,36 @@ TEST_F(MainWindowPasswordTest, AMistypedRepeatWritesNothingTheRightOneAFileThatO
     ASSERT_TRUE(WaitUntil([&] { return FileExists(At(L"data.bin")); }, 60s));
 }
 
+// The repeat dialog with the keyboard: Esc is Cancel, and so is Enter on Cancel; Enter from the
+// field is OK.
+TEST_F(MainWindowPasswordTest, EscAndEnterOnCancelStartNothingEnterStartsTheJob) {
+    ASSERT_TRUE(app_->TypePassword(kStrong));
+    const struct {
+        const char* what;
+        std::vector<Chord> keys;
+    } cancels[] = {
+        {"Esc", {{{}, VK_ESCAPE}}},
+        // Generate, OK, Cancel.
+        {"Enter on Cancel", {{{}, VK_TAB}, {{}, VK_TAB}, {{}, VK_TAB}, {{}, VK_RETURN}}},
+    };
+    for (const auto& cancel : cancels) {
+        SCOPED_TRACE(cancel.what);
+        EncodeFile();
+        HWND dialog = WaitForRepeatDialog(app_->Process().Id(), app_->Window(), 30s);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(TypeKeys(dialog, kStrong));
+        for (const Chord& chord : cancel.keys) {
+            ASSERT_TRUE(Press(dialog, chord)) << Describe(chord);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15s)) << "the dialog stayed";
+        EXPECT_TRUE(NothingStarted());
+        EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
+    }
+    EncodeFile();
+    ASSERT_TRUE(app_->ConfirmPassword());
+    EXPECT_TRUE(EncryptedWith(kStrong));
+}
+
 TEST_F(MainWindowPasswordTest, AWeakPasswordAnsweredNoWritesNothingYesWritesAFileThatOpens) {
     ASSERT_TRUE(app_->TypePassword(L"Summer2024!"));
     EncodeFile();
@@ -147,7 +179,8 @@ TEST_F(MainWindowPasswordTest, AGeneratedPassphraseReadOffTheDialogOpensTheFile)
     WaitUntil(
         [&] {
             for (const ChildControl& control : ChildControls(dialog)) {
-                if (SameClass(control.className, L"Button") && control.text == L"Generate") {
+                if (SameClass(control.className, L"Button") &&
+                    VisibleText(control.text) == L"Generate") {
                     generate = control.window;
                 }
                 if (SameClass(control.className, L"Edit") && (control.style & ES_READONLY) != 0) {
@@ -159,21 +192,33 @@ TEST_F(MainWindowPasswordTest, AGeneratedPassphraseReadOffTheDialogOpensTheFile)
         10s);
     ASSERT_NE(generate, nullptr);
     ASSERT_NE(shown, nullptr);
-    // Each click draws another six words, shown in plain text.
+    // Each click draws another six words, shown in plain text: a click, its access key, and
+    // Enter while Generate has the focus.
     std::vector<std::wstring> drawn;
-    for (int i = 0; i < 2; ++i) {
+    const std::function<bool()> clicks[] = {
+        [&] { return PostClick(generate); },
+        [&] { return PressChord(dialog, VK_MENU, 'G'); },
+        [&] { return PressKey(dialog, VK_RETURN); },
+    };
+    for (const auto& click : clicks) {
         const std::wstring before = ControlText(shown).value_or(L"");
-        ASSERT_TRUE(PostClick(generate));
+        ASSERT_TRUE(click());
         ASSERT_TRUE(WaitUntil([&] { return ControlText(shown).value_or(L"") != before; }, 10s));
         drawn.push_back(*ControlText(shown));
         EXPECT_EQ(std::count(drawn.back().begin(), drawn.back().end(), L' '), 5)
             << Narrow(drawn.back());
+        EXPECT_EQ(FocusedWindow(dialog), generate);
     }
     EXPECT_NE(drawn[0], drawn[1]);
+    EXPECT_NE(drawn[1], drawn[2]);
+    // Back in the field (the access key of its label), Enter is OK.
+    ASSERT_TRUE(PressChord(dialog, VK_MENU, 'R'));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) != generate; }, 5s));
+    EXPECT_TRUE(SameClass(ClassName(FocusedWindow(dialog)), L"Edit"));
     ASSERT_TRUE(PressKey(dialog, VK_RETURN));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15s));
     // Strong, so no question; the field now holds the passphrase.
-    EXPECT_TRUE(EncryptedWith(drawn[1]));
+    EXPECT_TRUE(EncryptedWith(drawn.back()));
     EXPECT_EQ(WaitForBox(app_->Process().Id(), 0ms), nullptr);
     EXPECT_EQ(StrengthText(), L"strong: 6 random words, 77.5 bits");
 }

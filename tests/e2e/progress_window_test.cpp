@@ -39,7 +39,7 @@ std::wstring SlowAesFor(const std::wstring& parameters) {
     return parameters;
 }
 
-// Starts a long encryption and waits for its progress window with all three controls.
+// Starts a long encryption and waits for its progress window with all its controls.
 class RunningJob {
   public:
     RunningJob(const std::wstring& parameters, const std::wstring& folder)
@@ -47,7 +47,8 @@ class RunningJob {
         SetEnvironmentVariableW(L"VEXMORA_AES", nullptr);
         window_ = WaitForWindow(process_.Id(), kTitle, 30s);
         if (window_ != nullptr) {
-            WaitUntil([&] { return ChildControls(window_).size() >= 3; }, 10s);
+            // "Cancel" comes last.
+            WaitUntil([&] { return Control(L"Button") != nullptr; }, 10s);
         }
     }
 
@@ -100,7 +101,9 @@ TEST_P(ProgressWindowLayoutTest, PlacesItsControlsAtTheScaledRectangles) {
         {L"Button", L"Cancel", ScaledRect(100, 110, 100, 25, dpi)},
         {L"Static", L"Please wait ...", ScaledRect(100, 15, 100, 25, dpi)},
     };
-    const std::vector<ChildControl> controls = ChildControls(window);
+    // What shows: a batch's lines wait hidden.
+    std::vector<ChildControl> controls = ChildControls(window);
+    std::erase_if(controls, [](const ChildControl& c) { return (c.style & WS_VISIBLE) == 0; });
     EXPECT_EQ(controls.size(), 3u);
     for (const ExpectedControl& want : expected) {
         SCOPED_TRACE(Narrow(want.className));
@@ -114,7 +117,6 @@ TEST_P(ProgressWindowLayoutTest, PlacesItsControlsAtTheScaledRectangles) {
                 EXPECT_EQ(control.text, want.text);
             }
             EXPECT_EQ(Describe(control.rect), Describe(want.rect));
-            EXPECT_NE(control.style & WS_VISIBLE, 0);
         }
         EXPECT_EQ(matches, 1);
     }

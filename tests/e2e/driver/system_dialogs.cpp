@@ -19,16 +19,6 @@ constexpr int kFileNameEdit = 0x480;
 constexpr int kFileTypeCombo = 0x470;
 constexpr UINT kAnswerTimeoutMs = 10000;
 
-std::wstring WithoutMnemonics(const std::wstring& text) {
-    std::wstring plain;
-    for (wchar_t c : text) {
-        if (c != L'&') {
-            plain += c;
-        }
-    }
-    return plain;
-}
-
 HWND FileNameField(HWND dialog) {
     HWND field = GetDlgItem(dialog, kFileNameCombo);
     if (field == nullptr) {
@@ -138,7 +128,7 @@ FileTypeChoices FileTypes(HWND dialog) {
 
 std::wstring DialogOkText(HWND dialog) {
     HWND button = GetDlgItem(dialog, IDOK);
-    return button != nullptr ? WithoutMnemonics(WindowText(button)) : std::wstring();
+    return button != nullptr ? VisibleText(WindowText(button)) : std::wstring();
 }
 
 bool CancelDialog(HWND dialog, std::chrono::milliseconds timeout) {
@@ -149,7 +139,7 @@ std::vector<std::wstring> BoxButtons(HWND box) {
     std::vector<std::wstring> buttons;
     for (const ChildControl& control : ChildControls(box)) {
         if (SameClass(control.className, L"Button") && (control.style & WS_VISIBLE) != 0) {
-            buttons.push_back(WithoutMnemonics(control.text));
+            buttons.push_back(VisibleText(control.text));
         }
     }
     return buttons;

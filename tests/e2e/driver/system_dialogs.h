@@ -31,13 +31,13 @@ struct FileTypeChoices {
     int selected = -1;
 };
 FileTypeChoices FileTypes(HWND dialog);
-// The text of the dialog's IDOK button without "&" mnemonics ("Open" or "Save").
+// The words of the dialog's IDOK button ("Open" or "Save"), without the "&" of its access key.
 std::wstring DialogOkText(HWND dialog);
 
 // Presses the dialog's Cancel button (IDCANCEL) and waits until the dialog has closed.
 bool CancelDialog(HWND dialog, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// The texts of the box's push buttons, in z-order, with "&" mnemonics removed.
+// The words of the box's push buttons, in z-order (see VisibleText).
 std::vector<std::wstring> BoxButtons(HWND box);
 // Clicks the box's button with the command id `id` (IDOK, IDYES, IDNO, ...) and waits until the
 // box has closed; false when the box has no such button or stays open.

@@ -111,12 +111,63 @@ bool PressKey(HWND window, WORD virtualKey, bool shift) {
 }
 
 bool PressChord(HWND window, WORD modifier, WORD key) {
+    return PressChord(window, std::vector<WORD>{modifier}, key);
+}
+
+bool PressChord(HWND window, const std::vector<WORD>& modifiers, WORD key) {
     if (!BringToForeground(GetAncestor(window, GA_ROOT))) {
         return false;
     }
-    std::vector<INPUT> inputs = {Key(modifier, false), Key(key, false), Key(key, true),
-                                 Key(modifier, true)};
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers) {
+        inputs.push_back(Key(modifier, false));
+    }
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier) {
+        inputs.push_back(Key(*modifier, true));
+    }
     return Send(inputs);
+}
+
+std::string Describe(const Chord& chord) {
+    const auto name = [](WORD key) -> std::string {
+        switch (key) {
+            case VK_CONTROL:
+                return "Ctrl";
+            case VK_SHIFT:
+                return "Shift";
+            case VK_MENU:
+                return "Alt";
+            case VK_TAB:
+                return "Tab";
+            case VK_RETURN:
+                return "Enter";
+            case VK_ESCAPE:
+                return "Esc";
+            case VK_LEFT:
+                return "Left";
+            case VK_RIGHT:
+                return "Right";
+            case VK_UP:
+                return "Up";
+            case VK_DOWN:
+                return "Down";
+        }
+        if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+            return std::string(1, static_cast<char>(key));
+        }
+        return "key " + std::to_string(key);
+    };
+    std::string text;
+    for (WORD held : chord.held) {
+        text += name(held) + "+";
+    }
+    return text + name(chord.key);
+}
+
+bool Press(HWND window, const Chord& chord) {
+    return PressChord(window, chord.held, chord.key);
 }
 
 bool TypeKeys(HWND window, std::wstring_view text) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexmora::e2e {
 
@@ -42,9 +43,22 @@ bool BringToForeground(HWND window, std::chrono::milliseconds timeout = std::chr
 // through the receiving program's message loop as a real key press does, accelerators included.
 bool PressKey(HWND window, WORD virtualKey, bool shift = false);
 
-// Presses `key` while `modifier` (VK_CONTROL, VK_SHIFT, ...) is held, as keyboard input to the
-// foreground window, after bringing `window` to the foreground.
+// Presses `key` while `modifier` (VK_CONTROL, VK_SHIFT, VK_MENU for Alt, ...) is held, as keyboard
+// input to the foreground window, after bringing `window` to the foreground.
 bool PressChord(HWND window, WORD modifier, WORD key);
+// The same with every key of `modifiers` held, in their order (Ctrl+Shift+Tab); none: `key`
+// alone.
+bool PressChord(HWND window, const std::vector<WORD>& modifiers, WORD key);
+
+// A key as a user presses it: `key` while the keys of `held` are down, in their order.
+struct Chord {
+    std::vector<WORD> held;
+    WORD key = 0;
+};
+// "Ctrl+Shift+Tab", "Alt+L", "Right", for messages.
+std::string Describe(const Chord& chord);
+// Presses the chord as PressChord does.
+bool Press(HWND window, const Chord& chord);
 
 // Types `text` as keyboard input to the focused control of the foreground window, after bringing
 // `window` to the foreground: each character as a Unicode key press (KEYEVENTF_UNICODE, which

@@ -32,6 +32,17 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM state) {
 
 }  // namespace
 
+std::wstring VisibleText(std::wstring_view text) {
+    std::wstring shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

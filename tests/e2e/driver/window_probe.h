@@ -17,6 +17,9 @@ namespace vexmora::e2e {
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 std::wstring WindowText(HWND window);
+// The words a label or button shows for its text: each "&" that marks an access key left out,
+// "&&" as one "&".
+std::wstring VisibleText(std::wstring_view text);
 std::wstring ClassName(HWND window);
 // Window classes compare without regard to case, as the system registers them.
 bool SameClass(std::wstring_view a, std::wstring_view b);
