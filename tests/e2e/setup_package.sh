@@ -63,12 +63,18 @@ finish() {
 # A Windows path for a host path (Wine maps / to Z:).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # The value of a registry entry, as reg query prints it (empty name: the default value).
+# A query that gives nothing is asked once more: under load Wine's reg.exe has been seen to
+# answer nothing for a key that holds its value.
 reg_value() {
-  local key=$1 name=$2
+  local key=$1 name=$2 value attempt
   local args=(/ve)
   [ -n "$name" ] && args=(/v "$name")
-  wine reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *\([^ ]*\|(Default)\) *REG_[A-Z_]* *//p' | head -n 1
+  for attempt in 1 2; do
+    value=$(wine reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
+      sed -n 's/^ *\([^ ]*\|(Default)\) *REG_[A-Z_]* *//p' | head -n 1)
+    [ -n "$value" ] && break
+  done
+  printf '%s\n' "$value"
 }
 # The prefix's registry and files, less what changes without us:
 #   - save times, and the devices Wine enumerates afresh at every start (Control\Class, network

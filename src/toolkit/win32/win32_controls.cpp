@@ -157,6 +157,9 @@ void Win32Toolkit::SetControlName(Identity control, std::u16string_view name) {
 
 void Win32Toolkit::FocusControl(Identity control) {
     if (HWND hwnd = HandleOf(control)) {
+        // A window that is not active (another program's is) takes the focus only once it is
+        // activated: it gives it then to the control remembered here.
+        RememberFocus(GetAncestor(hwnd, GA_ROOT), hwnd);
         SetFocus(hwnd);
     }
 }

@@ -123,6 +123,26 @@ void Win32Toolkit::AddShortcut(Identity window, ShortcutKey key, Identity button
     shortcuts_.Add(root, key, button);
 }
 
+namespace {
+constexpr wchar_t kFocusProperty[] = L"Vexmora.Focus";
+}  // namespace
+
+void RememberFocus(HWND window, HWND control) {
+    if (control != nullptr && IsChild(window, control)) {
+        SetPropW(window, kFocusProperty, control);
+    } else if (control == nullptr) {
+        RemovePropW(window, kFocusProperty);  // a window's properties must go before it does
+    }
+}
+
+HWND RememberedFocus(HWND window) {
+    const auto control = static_cast<HWND>(GetPropW(window, kFocusProperty));
+    return control != nullptr && IsChild(window, control) && IsWindowVisible(control) &&
+                   IsWindowEnabled(control)
+               ? control
+               : nullptr;
+}
+
 LRESULT CALLBACK Win32Toolkit::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -160,6 +180,24 @@ LRESULT Win32Toolkit::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             FocusStop(LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
                                           : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0));
             return 0;
+        // A window that becomes active again gives the focus back to the control that had it (or
+        // that the program chose while the window was inactive), as a dialog does: the default
+        // would give it to the window itself, where typing goes nowhere.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (HWND focus = GetFocus()) {
+                    RememberFocus(hwnd, focus);  // only a control of this window is taken
+                }
+                return 0;
+            }
+            if (HWND focus = RememberedFocus(hwnd)) {
+                SetFocus(focus);
+                return 0;
+            }
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_NCDESTROY:
+            RememberFocus(hwnd, nullptr);
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         // ... and which button is the default one.
         case DM_GETDEFID:
             if (HWND button = HandleOf(shortcuts_.Button(hwnd, ShortcutKey::Enter))) {

@@ -19,6 +19,11 @@
 
 namespace vexmora {
 
+// The control that a top-level window gives the focus to when it is activated again; nullptr as
+// the control forgets it (before the window goes).
+void RememberFocus(HWND window, HWND control);
+HWND RememberedFocus(HWND window);
+
 // Class name, style and extended style of a control kind.
 struct ControlClass {
     const wchar_t* className;
