@@ -82,6 +82,7 @@ Identity Win32Toolkit::CreateControl(Identity window, const ControlArgs& args) {
     }
     entries_[identity] = {hwnd, window, {}, args.kind};
     identities_[hwnd] = identity;
+    StyleControl(hwnd, entries_[identity]);
     if (!args.name.empty()) {
         names_.Name(hwnd, args.name);
     }
@@ -115,6 +116,9 @@ void Win32Toolkit::SetProgressState(Identity bar, BarState state) {
     // A themed bar draws in the theme's colours (Wine's theme ignores the state), so a bar whose
     // colour carries a meaning is drawn without the theme.
     SetWindowTheme(hwnd, L"", L"");
+    if (auto found = entries_.find(bar); found != entries_.end()) {
+        found->second.barColoured = true;
+    }
     SendMessageW(hwnd, PBM_SETSTATE, look.state, 0);
     SendMessageW(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(look.colour));
 }

@@ -198,6 +198,39 @@ LRESULT Win32Toolkit::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_NCDESTROY:
             RememberFocus(hwnd, nullptr);
             return DefWindowProcW(hwnd, message, wParam, lParam);
+        // The look: the scheme's colours where the program paints, and a change of the apps' mode
+        // or of high contrast followed at once (every top-level window hears of it; the first
+        // restyles them all).
+        case WM_ERASEBKGND:
+            return PaintBackground(hwnd, reinterpret_cast<HDC>(wParam))
+                       ? 1
+                       : DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            if (HBRUSH brush =
+                    ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_NOTIFY:
+            if (auto header = reinterpret_cast<const NMHDR*>(lParam);
+                header != nullptr && header->code == NM_CUSTOMDRAW) {
+                return DrawButton(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
+            }
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_SETTINGCHANGE: {
+            const auto area = reinterpret_cast<const char16_t*>(lParam);
+            if (Appearance::AnnouncesSchemeChange(
+                    static_cast<std::uint32_t>(wParam),
+                    area != nullptr ? std::u16string_view(area) : std::u16string_view())) {
+                FollowSchemeChange();
+            }
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+        case WM_SYSCOLORCHANGE:
+            FollowSchemeChange();
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         // ... and which button is the default one.
         case DM_GETDEFID:
             if (HWND button = HandleOf(shortcuts_.Button(hwnd, ShortcutKey::Enter))) {

@@ -78,6 +78,7 @@ Identity Win32Toolkit::OpenWindow(const WindowArgs& args) {
     entries_[identity].hwnd = hwnd;
     identities_[hwnd] = identity;
     ShowProgramIcons(hwnd, icons_);
+    appearance_.StyleWindow(hwnd);  // before it shows: no light title bar flashes first
     if (args.acceptsFiles) {
         AcceptDroppedFiles(hwnd);
     }
@@ -178,6 +179,11 @@ int Win32Toolkit::ShowMessageBoxWithCheck(std::u16string_view caption, std::u16s
 Identity Win32Toolkit::IdentityOf(HWND hwnd) const {
     auto found = identities_.find(hwnd);
     return found == identities_.end() ? kNoIdentity : found->second;
+}
+
+const Win32Toolkit::Entry* Win32Toolkit::EntryOf(HWND hwnd) const {
+    auto found = entries_.find(IdentityOf(hwnd));
+    return found == entries_.end() ? nullptr : &found->second;
 }
 
 HWND Win32Toolkit::HandleOf(Identity identity) const {

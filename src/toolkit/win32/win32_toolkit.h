@@ -1,18 +1,23 @@
 // The toolkit over Win32, shared by its files, one per concern: windows and message boxes
 // (win32_toolkit.cpp), controls (win32_controls.cpp), the event pump and keyboard
 // (win32_event_pump.cpp), file dialogs (win32_file_dialog.cpp), DPI and fonts
-// (win32_dpi_fonts.cpp), names for screen readers (win32_accessible_names.cpp).
+// (win32_dpi_fonts.cpp), names for screen readers (win32_accessible_names.cpp), colours and the
+// light or dark look (win32_appearance.cpp).
 #pragma once
 
 #include <windows.h>
+// After windows.h:
+#include <commctrl.h>
 
 #include <map>
 #include <string>
 
 #include "platform/win32/unique_resources.h"
+#include "toolkit/appearance.h"
 #include "toolkit/event_queue.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/win32_accessible_names.h"
+#include "toolkit/win32/win32_appearance_system.h"
 #include "toolkit/win32/win32_program_icon.h"
 #include "toolkit/win32/win32_shortcuts.h"
 #include "toolkit/win32/win32_taskbar_progress.h"
@@ -75,7 +80,8 @@ class Win32Toolkit final : public Toolkit {
         Identity window = kNoIdentity;  // kNoIdentity for a top-level window
         std::wstring className;         // top-level windows: their own registered class
         ControlKind kind = ControlKind::Label;
-        HWND owner = nullptr;  // top-level windows: the window this one is a dialog of
+        HWND owner = nullptr;      // top-level windows: the window this one is a dialog of
+        bool barColoured = false;  // progress bars: SetProgressState gave it a state's colour
     };
 
     // Event pump and keyboard.
@@ -90,7 +96,22 @@ class Win32Toolkit final : public Toolkit {
     // The font set by SetDefaultControlFont, else the system's GUI font.
     HFONT ControlFont() const;
 
+    // Colours and the look (win32_appearance.cpp). StyleControl gives a control the current
+    // scheme's theme and colours; FollowSchemeChange styles and redraws every window after the
+    // settings changed. PaintBackground fills a window's client area and ControlColours answers
+    // WM_CTLCOLOR*: false and nullptr where the system's colours hold. DrawButton answers a push
+    // button's NM_CUSTOMDRAW.
+    void StyleControl(HWND control, const Entry& entry);
+    void FollowSchemeChange();
+    bool PaintBackground(HWND window, HDC dc);
+    HBRUSH ControlColours(HWND control, HDC dc);
+    LRESULT DrawButton(const NMCUSTOMDRAW& draw);
+    // Group boxes and the edges of fields in the dark palette (a subclass of those controls).
+    static LRESULT CALLBACK PaintedInPalette(HWND control, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+
     Identity IdentityOf(HWND hwnd) const;
+    const Entry* EntryOf(HWND hwnd) const;
     HWND HandleOf(Identity identity) const;
 
     // Declared first so that they outlive every window: the modules that define control classes
@@ -100,6 +121,8 @@ class Win32Toolkit final : public Toolkit {
     const wchar_t* richEditClass_ = nullptr;
     TaskbarProgress taskbar_;  // COM objects: released before COM ends
     AccessibleNames names_;
+    Win32AppearanceSystem appearanceSystem_;
+    Appearance appearance_{appearanceSystem_};
 
     HINSTANCE instance_ = GetModuleHandleW(nullptr);
     ProgramIcons icons_ = LoadProgramIcons(instance_);

@@ -1,5 +1,6 @@
 #include "driver/window_probe.h"
 
+#include <cstdint>
 #include <thread>
 
 namespace vexmora::e2e {
@@ -121,6 +122,42 @@ SIZE ClientSize(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
     return {client.right - client.left, client.bottom - client.top};
+}
+
+std::vector<COLORREF> ScreenPixels(HWND window, RECT rect) {
+    MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    // One copy of the region into a top-down 32-bit bitmap, rather than a read per pixel.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<COLORREF> pixels;
+    if (bitmap != nullptr) {
+        const HGDIOBJ before = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
+            GdiFlush();
+            const auto* bgrx = static_cast<const std::uint8_t*>(bits);
+            for (int i = 0; i < width * height; ++i) {
+                pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
+            }
+        }
+        SelectObject(memory, before);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+int Brightness(COLORREF colour) {
+    return (GetRValue(colour) * 299 + GetGValue(colour) * 587 + GetBValue(colour) * 114) / 1000;
 }
 
 POINT OuterTopLeft(HWND window) {

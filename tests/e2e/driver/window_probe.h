@@ -47,6 +47,12 @@ SIZE ClientSize(HWND window);
 POINT OuterTopLeft(HWND window);
 LONG WindowStyle(HWND window);
 
+// The colours the screen shows in `rect` of the window's client area, row by row (empty when the
+// screen could not be read). Other windows in front of it are read as they are.
+std::vector<COLORREF> ScreenPixels(HWND window, RECT rect);
+// A colour's brightness from 0 to 255 (the luma of ITU-R BT.601).
+int Brightness(COLORREF colour);
+
 // A click on a button (BM_CLICK), queued so that a busy program is not waited for.
 bool PostClick(HWND button);
 // A close request as the title bar's close box makes it (WM_CLOSE).
