@@ -14,7 +14,7 @@ const Palette& DarkPalette() {
         .buttonHot = Rgb(69, 69, 69),
         .buttonPressed = Rgb(40, 40, 40),
         .buttonBorder = Rgb(100, 100, 100),
-        .defaultButtonBorder = Rgb(76, 194, 255),
+        .accent = Rgb(76, 194, 255),
     };
     return kDark;
 }
@@ -86,9 +86,6 @@ ControlTheme Appearance::ThemeOf(ControlKind kind) const {
             // The themed group box draws its caption in the theme's dark text, whatever colour
             // the program hands it.
             return ControlTheme::Classic;
-        case ControlKind::ProgressBar:
-            // Only an unthemed bar takes a background colour.
-            return ControlTheme::Classic;
 
         case ControlKind::PushButton:
         case ControlKind::RichEdit:  // its scroll bars
@@ -96,6 +93,7 @@ ControlTheme Appearance::ThemeOf(ControlKind kind) const {
         case ControlKind::Label:
         case ControlKind::CentredLabel:
         case ControlKind::FieldLabel:
+        case ControlKind::ProgressBar:  // painted by the program
         case ControlKind::PasswordField:
         case ControlKind::ReadOnlyField:
             return ControlTheme::Default;  // they take the colours the program hands them

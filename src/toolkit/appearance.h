@@ -37,7 +37,7 @@ struct Palette {
     Colour buttonHot;      // under the mouse
     Colour buttonPressed;  // held down
     Colour buttonBorder;
-    Colour defaultButtonBorder;  // the button Enter clicks, and the focus
+    Colour accent;  // the frame of the button Enter clicks, and a progress bar's fill
 };
 const Palette& DarkPalette();
 

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
 
 #include "toolkit/win32/win32_toolkit.h"
@@ -25,12 +26,6 @@ void ColourRichEdit(HWND editor, const Palette* colours) {
     // The text there is and the text still to be typed or loaded.
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-}
-
-void ColourProgressBar(HWND bar, const Palette* colours) {
-    SendMessageW(bar, PBM_SETBKCOLOR, 0,
-                 colours == nullptr ? static_cast<LPARAM>(CLR_DEFAULT)
-                                    : static_cast<LPARAM>(colours->field));
 }
 
 void FillWith(HDC dc, const RECT& rect, Colour colour) {
@@ -90,6 +85,31 @@ void PaintFieldEdge(HWND field, const Palette& colours) {
     ReleaseDC(field, dc);
 }
 
+// A progress bar in the palette's colours: the system's themed bar keeps its light track
+// whatever background it is given (Wine's does also without its theme).
+void PaintProgressBar(HWND bar, const Palette& colours) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(bar, &paint);
+    RECT rect{};
+    GetClientRect(bar, &rect);
+    FillWith(dc, rect, colours.buttonBorder);
+    InflateRect(&rect, -1, -1);
+    FillWith(dc, rect, colours.field);
+    PBRANGE range{};
+    SendMessageW(bar, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    const long long position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    const long long span = static_cast<long long>(range.iHigh) - range.iLow;
+    if (span > 0 && position > range.iLow) {
+        const long long done = std::min(position - range.iLow, span);
+        RECT filled = rect;
+        filled.right = rect.left + static_cast<LONG>(done * (rect.right - rect.left) / span);
+        // A bar whose colour tells a state (SetProgressState) keeps that colour.
+        const auto barColour = static_cast<COLORREF>(SendMessageW(bar, PBM_GETBARCOLOR, 0, 0));
+        FillWith(dc, filled, barColour == CLR_DEFAULT ? colours.accent : barColour);
+    }
+    EndPaint(bar, &paint);
+}
+
 }  // namespace
 
 LRESULT CALLBACK Win32Toolkit::PaintedInPalette(HWND control, UINT message, WPARAM wParam,
@@ -102,6 +122,10 @@ LRESULT CALLBACK Win32Toolkit::PaintedInPalette(HWND control, UINT message, WPAR
     if (colours != nullptr) {
         if (message == WM_PAINT && static_cast<ControlKind>(id) == ControlKind::GroupBox) {
             PaintGroupBox(control, *colours);
+            return 0;
+        }
+        if (message == WM_PAINT && static_cast<ControlKind>(id) == ControlKind::ProgressBar) {
+            PaintProgressBar(control, *colours);
             return 0;
         }
         // Wine's rich edit draws its edge with the text, so the editor's is painted again after
@@ -120,7 +144,8 @@ LRESULT CALLBACK Win32Toolkit::PaintedInPalette(HWND control, UINT message, WPAR
 void Win32Toolkit::StyleControl(HWND control, const Entry& entry) {
     appearance_.StyleControl(control, entry.kind);
     if (entry.kind == ControlKind::GroupBox || entry.kind == ControlKind::PasswordField ||
-        entry.kind == ControlKind::ReadOnlyField || entry.kind == ControlKind::RichEdit) {
+        entry.kind == ControlKind::ReadOnlyField || entry.kind == ControlKind::RichEdit ||
+        entry.kind == ControlKind::ProgressBar) {
         // Set again on every change, which only renews it.
         SetWindowSubclass(control, PaintedInPalette, static_cast<UINT_PTR>(entry.kind),
                           reinterpret_cast<DWORD_PTR>(this));
@@ -130,12 +155,9 @@ void Win32Toolkit::StyleControl(HWND control, const Entry& entry) {
     const Palette* colours = appearance_.Colours();
     if (entry.kind == ControlKind::RichEdit) {
         ColourRichEdit(control, colours);
-    } else if (entry.kind == ControlKind::ProgressBar) {
-        if (entry.barColoured) {
-            // A bar whose colour tells its state stays unthemed in every scheme (SetProgressState).
-            appearanceSystem_.SetControlTheme(control, ControlTheme::Classic);
-        }
-        ColourProgressBar(control, colours);
+    } else if (entry.kind == ControlKind::ProgressBar && entry.barColoured) {
+        // A bar whose colour tells its state stays unthemed in every scheme (SetProgressState).
+        appearanceSystem_.SetControlTheme(control, ControlTheme::Classic);
     }
 }
 
@@ -201,7 +223,7 @@ LRESULT Win32Toolkit::DrawButton(const NMCUSTOMDRAW& draw) {
         (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON && !disabled;
 
     RECT rect = draw.rc;
-    FillWith(dc, rect, isDefault ? colours.defaultButtonBorder : colours.buttonBorder);
+    FillWith(dc, rect, isDefault ? colours.accent : colours.buttonBorder);
     InflateRect(&rect, isDefault ? -2 : -1, isDefault ? -2 : -1);
     FillWith(dc, rect, pressed ? colours.buttonPressed : hot ? colours.buttonHot : colours.button);
 
