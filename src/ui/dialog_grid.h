@@ -5,7 +5,7 @@
 
 namespace vexmora::dialog_grid {
 
-inline constexpr int kClientWidth = 380;
+inline constexpr int kClientWidth = 440;
 inline constexpr int kMargin = 12;
 inline constexpr int kRowStep = 28;
 inline constexpr int kFieldX = 100;

@@ -63,11 +63,12 @@ std::unique_ptr<PromptWindow> OpenPromptWindow(Toolkit& toolkit, FileSelection s
                              20, texts::kPromptRepeatLabel);
         c.repeatField = make(ControlKind::PasswordField, kFieldX, 44 + kRowStep, fieldWidth, 20,
                              u"", true, texts::kRepeatName);
-        const int barWidth = 68;
-        c.strength.label =
-            make(ControlKind::Label, kFieldX, strengthY, fieldWidth - barWidth - 6, 16, u"");
-        c.strength.bar = make(ControlKind::ProgressBar, kClientWidth - kMargin - barWidth,
-                              strengthY + 3, barWidth, 9, u"", false, texts::kStrengthName);
+        // The line takes the whole width under the fields, which its longest sentence needs
+        // ("very weak: found in under a second by 100 graphics cards"); the bar stands under the
+        // labels.
+        c.strength.label = make(ControlKind::Label, kFieldX, strengthY, fieldWidth, 16, u"");
+        c.strength.bar = make(ControlKind::ProgressBar, kMargin, strengthY + 3,
+                              kFieldX - kMargin - 8, 9, u"", false, texts::kStrengthName);
         prompt->passphrase_.Create(toolkit, c.window, kMargin, kFieldX, kClientWidth - kMargin,
                                    generateY);
     }

@@ -11,6 +11,7 @@
 #include "password_answers.h"
 #include "test_support.h"
 #include "toolkit/scripted_toolkit.h"
+#include "ui/dialog_grid.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
@@ -319,7 +320,7 @@ TEST_F(MainWindowPasswordTest, TheRepeatDialogIsAModalDialogOfTheWindow) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(checked);
     EXPECT_EQ(seen->args.owner, c().window);
-    EXPECT_EQ(seen->args.clientWidth, Scaled(380));
+    EXPECT_EQ(seen->args.clientWidth, Scaled(dialog_grid::kClientWidth));  // as wide as the prompt
     EXPECT_TRUE(seen->shortcuts.count(ShortcutKey::Enter));
     // Esc cancelled: the field keeps the typed password, nothing starts.
     EXPECT_EQ(Control(c().passwordField).text, kStrong);
