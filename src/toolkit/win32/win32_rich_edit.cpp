@@ -41,6 +41,10 @@ LRESULT CALLBACK EditorKeys(HWND editor, UINT message, WPARAM wParam, LPARAM lPa
 
 void PrepareRichEdit(HWND editor) {
     SetWindowSubclass(editor, EditorKeys, 0, 0);
+    // The editor holds plain text (Load and Save know no other): one format for all of it, so
+    // that text pasted from a word processor takes the editor's colours too (black text would not
+    // be readable in the dark scheme). Only an empty control switches.
+    SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     SendMessageW(editor, EM_EXLIMITTEXT, 0, kTextLimit);
     const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
     SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
