@@ -28,6 +28,14 @@ void ColourRichEdit(HWND editor, const Palette* colours) {
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
+std::wstring TextOf(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        std::max(GetWindowTextW(control, text.data(), static_cast<int>(text.size())), 0)));
+    return text;
+}
+
 void FillWith(HDC dc, const RECT& rect, Colour colour) {
     SetDCBrushColor(dc, colour);
     FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -49,10 +57,9 @@ void PaintGroupBox(HWND box, const Palette& colours) {
     SetDCBrushColor(dc, colours.buttonBorder);
     FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 
-    const int length = GetWindowTextLengthW(box);
+    const std::wstring text = TextOf(box);
+    const int length = static_cast<int>(text.size());
     if (length > 0) {
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        GetWindowTextW(box, text.data(), length + 1);
         const UINT hidePrefix =
             (SendMessageW(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0 ? DT_HIDEPREFIX : 0;
         RECT caption{client.left + metrics.tmAveCharWidth, client.top, client.right,
@@ -227,15 +234,13 @@ LRESULT Win32Toolkit::DrawButton(const NMCUSTOMDRAW& draw) {
     InflateRect(&rect, isDefault ? -2 : -1, isDefault ? -2 : -1);
     FillWith(dc, rect, pressed ? colours.buttonPressed : hot ? colours.buttonHot : colours.button);
 
-    const int length = GetWindowTextLengthW(button);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(button, text.data(), length + 1);
+    const std::wstring text = TextOf(button);
     const LRESULT uiState = SendMessageW(button, WM_QUERYUISTATE, 0, 0);
     const HGDIOBJ font =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, disabled ? colours.disabledText : colours.text);
-    DrawTextW(dc, text.c_str(), length, &rect,
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE |
                   ((uiState & UISF_HIDEACCEL) != 0 ? DT_HIDEPREFIX : 0));
     SelectObject(dc, font);
